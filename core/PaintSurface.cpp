@@ -1,0 +1,81 @@
+// The paint surface: picture loading with the format table, pixel reads and
+// the border fill.
+#include "core/PaintSurface.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "core/Errors.h"
+#include "core/FileBytes.h"
+#include "core/PictureDecoders.h"
+#include "core/PictureFormats.h"
+#include "core/PuzzleState.h"
+
+namespace tintaro {
+
+namespace {
+
+// A file too large to read whole is refused as that format's invalid picture.
+[[noreturn]] void ThrowTooLarge(PictureFormat format) {
+  switch (format) {
+    case PictureFormat::Bmp: throw EInvalidGraphic(kBitmapNotValid);
+    case PictureFormat::Icon: throw EInvalidGraphic(kIconNotValid);
+    case PictureFormat::Wmf:
+    case PictureFormat::Emf: throw EInvalidGraphic(kMetafileNotValid);
+    case PictureFormat::Jpeg: break;
+  }
+  throw EJPEG("JPEG error #" + std::to_string(static_cast<int>(JERR_IMAGE_TOO_BIG)));
+}
+
+}  // namespace
+
+void PaintSurface::LoadPicture(const std::string& path) {
+  const PictureFormatRow& row = PictureFormatFor(path);
+  switch (ReadWholeFile(path, fileBytes_)) {
+    case ReadFileResult::Ok: break;
+    case ReadFileResult::CannotOpen: throw EFOpenError("Cannot open file " + path);
+    case ReadFileResult::TooLarge: ThrowTooLarge(row.format);
+    case ReadFileResult::ReadFailed: throw EReadError(kStreamReadError);
+  }
+  DecodePicture(row.format, fileBytes_, spare_);
+  std::swap(picture_, spare_);
+  hasPicture_ = true;
+  if (picture_.width > 0 && picture_.height > 0) {
+    controlWidth_ = picture_.width;
+    controlHeight_ = picture_.height;
+  }
+  ++revision_;
+}
+
+void PaintSurface::ReloadPicture(const PuzzleState& state) {
+  LoadPicture(state.PicturePath);
+  ShowPicture();
+}
+
+void PaintSurface::PrepareForPixels() {
+  if (!hasPicture_) {
+    picture_.Reset(PictureKind::Bitmap, controlWidth_, controlHeight_);
+    std::fill(picture_.pixels.begin(), picture_.pixels.end(), kWhite);
+    hasPicture_ = true;
+    ++revision_;
+  }
+  if (picture_.kind != PictureKind::Bitmap) {
+    throw EInvalidOperation("Can only modify an image if it contains a bitmap");
+  }
+}
+
+uint32_t PaintSurface::PixelAt(int x, int y) {
+  PrepareForPixels();
+  if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return kNoColour;
+  return picture_.pixels[static_cast<size_t>(y) * static_cast<size_t>(picture_.width) + x];
+}
+
+void PaintSurface::FillToBlack(int x, int y, uint32_t colour) {
+  PrepareForPixels();
+  filler_.Fill(picture_.pixels.data(), picture_.width, picture_.height, x, y, colour & 0x00FFFFFFu);
+  ++revision_;
+}
+
+}  // namespace tintaro

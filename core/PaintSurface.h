@@ -1,0 +1,64 @@
+// The editable puzzle picture shown in Image1: load, show or hide, read a
+// pixel, and fill a region bounded by black.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Picture.h"
+#include "core/RegionFill.h"
+
+namespace tintaro {
+
+struct PuzzleState;
+
+class PaintSurface {
+ public:
+  // The control's size before any picture set it, as the window is laid out.
+  static constexpr int kInitialControlWidth = 649;
+  static constexpr int kInitialControlHeight = 489;
+
+  // Replaces the picture by the file's. On failure raises EFOpenError,
+  // EInvalidGraphic (EJPEG), EReadError, and keeps the old picture.
+  void LoadPicture(const std::string& path);
+  void ShowPicture() { shown_ = true; }
+  void HidePicture() { shown_ = false; }
+  bool IsShown() const { return shown_; }
+
+  // The colour at (x, y), or kNoColour (-1) outside the picture.
+  uint32_t PixelAt(int x, int y);
+  // Colours the 4-connected non-black region of (x, y). Colours are 24-bit;
+  // a high byte given here is dropped.
+  void FillToBlack(int x, int y, uint32_t colour);
+  // LoadPicture(state.PicturePath), then ShowPicture unless the load failed.
+  void ReloadPicture(const PuzzleState& state);
+
+  int Width() const { return picture_.width; }
+  int Height() const { return picture_.height; }
+  // Image1's size: the last non-empty picture's, or the initial layout.
+  int ControlWidth() const { return controlWidth_; }
+  int ControlHeight() const { return controlHeight_; }
+  bool HasPicture() const { return hasPicture_; }
+  const Picture& CurrentPicture() const { return picture_; }
+
+  // Counts changes to the pixels, so a view can tell when to redraw.
+  uint64_t Revision() const { return revision_; }
+
+ private:
+  // Gives a surface that never held a picture a white one of the control's
+  // size, and refuses pictures that are not bitmaps.
+  void PrepareForPixels();
+
+  Picture picture_;
+  Picture spare_;  // decode target; swapped in on success
+  std::vector<uint8_t> fileBytes_;
+  RegionFiller filler_;
+  bool hasPicture_ = false;
+  bool shown_ = true;
+  int controlWidth_ = kInitialControlWidth;
+  int controlHeight_ = kInitialControlHeight;
+  uint64_t revision_ = 0;
+};
+
+}  // namespace tintaro

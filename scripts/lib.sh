@@ -1,0 +1,17 @@
+# Shared by the scripts: install the Debian packages that are missing.
+install_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
+  libgtest-dev libgmock-dev libjpeg62-turbo-dev libzip-dev zip)
