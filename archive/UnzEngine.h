@@ -119,12 +119,18 @@ enum UnzCode {
   UnzCodeBadPassword = 8,   /* missing or wrong password */
   UnzCodeTooLarge = 9,      /* entry or run above the size limits */
   UnzCodeWriteFailed = 10,  /* cannot create, write or rename (errno above) */
-  UnzCodeCancelled = 11,    /* the callback asked to stop (code 0 is sent) */
   UnzCodeOpenFailed = 12,   /* the archive file cannot be opened or read */
+  UnzCodeInternal = 13,     /* an unexpected failure inside the engine */
   UnzCodeDiskFull = 14      /* ENOSPC, EDQUOT or EFBIG (errno above) */
 };
 
-/* Exported by libunzeng.so with C linkage. */
+/* A run the callback stops (-1) ends with an information message and the
+ * end-of-run report; it is not a failure.
+ *
+ * Exported by libunzeng.so with C linkage. UnzEngExec returns the number of
+ * entries written (with Test: checked). A C++ exception thrown by the
+ * callback stops the run, and once the engine has removed its temporary
+ * file it is thrown on out of UnzEngExec to the caller. */
 typedef int32_t UnzEngExecFn(const UnzRequestCommon* request);
 typedef int32_t GetUnzEngVersionFn(void);
 
