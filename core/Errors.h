@@ -43,9 +43,30 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
+// An index outside a fixed table; no handler catches it, so it reaches the
+// top-level error box.
+class ERangeError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A record or text file failed to open, read or close.
+class EInOutError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 inline constexpr const char* kStreamReadError = "Stream read error";
 inline constexpr const char* kBitmapNotValid = "Bitmap image is not valid";
 inline constexpr const char* kIconNotValid = "Icon image is not valid";
 inline constexpr const char* kMetafileNotValid = "Metafile is not valid";
+inline constexpr const char* kRangeCheckError = "Range check error";
+
+// The text of the top-level error box: the failure's message, with a full
+// stop added when its last character sorts after ".".
+inline std::string TopLevelErrorText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
 
 }  // namespace tintaro
