@@ -3,24 +3,63 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace tintaro {
 
+// Which block primitives the fill scans with. Best is the fastest the
+// processor supports; the others exist so tests can check every variant.
+enum class FillKernel { Best, Generic, Sse2, Avx2 };
+
 class RegionFiller {
  public:
+  explicit RegionFiller(FillKernel kernel = FillKernel::Best);
+  // A copy starts with empty scratch; only the kernel choice is copied.
+  RegionFiller(const RegionFiller& other) : RegionFiller(other.kernel_) {}
+  RegionFiller& operator=(const RegionFiller& other);
+  RegionFiller(RegionFiller&&) noexcept = default;
+  RegionFiller& operator=(RegionFiller&&) noexcept = default;
+
+  // Whether this processor and build can run the kernel.
+  static bool KernelSupported(FillKernel kernel);
+
   // Fills the region of (x, y) in a width x height picture with `colour`.
   // Does nothing when (x, y) is outside the picture or black. Time is
-  // proportional to the region; the scratch stack is kept between calls.
+  // proportional to the region: the scratch (a visited bitmap and the span
+  // stack) is kept between calls and left clean by each call.
   void Fill(uint32_t* pixels, int width, int height, int x, int y, uint32_t colour);
 
- private:
+  // The fill's working records; public only for the kernels in RegionFill.cpp.
   struct Span {
-    int left;
-    int right;  // inclusive
-    int y;
-    int parentY;
+    int32_t y;
+    int32_t left;
+    int32_t right;  // inclusive
   };
+  // The columns of one row whose visited bits this fill has set.
+  struct RowExtent {
+    int32_t left = INT32_MAX;
+    int32_t right = -1;  // right < 0: untouched by the running fill
+  };
+
+ private:
+  struct FreeDeleter {
+    void operator()(uint64_t* p) const { std::free(p); }
+  };
+
+  void EnsureScratch(int width, int height);
+  void ClearVisited();
+
+  FillKernel kernel_;
+  // One bit per pixel, rows of bitWords_ words. All zero between calls; it is
+  // allocated zeroed by the system, so pages a fill never reaches are never
+  // touched.
+  std::unique_ptr<uint64_t[], FreeDeleter> bits_;
+  size_t bitsCapacity_ = 0;  // in words
+  int bitWords_ = 0;
+  std::vector<RowExtent> rows_;  // all untouched between calls
+  std::vector<int32_t> touched_;  // rows with an extent, capacity >= height
   std::vector<Span> stack_;
 };
 
