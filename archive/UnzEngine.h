@@ -133,6 +133,9 @@ enum UnzCode {
  * file it is thrown on out of UnzEngExec to the caller. */
 typedef int32_t UnzEngExecFn(const UnzRequestCommon* request);
 typedef int32_t GetUnzEngVersionFn(void);
+/* Declared for callers that link the engine; the component uses dlsym. */
+UnzEngExecFn UnzEngExec;
+GetUnzEngVersionFn GetUnzEngVersion;
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -92,7 +92,9 @@ bool ZipWriter::WriteTo(const std::string& path, std::string* error) const {
       return fail("encryption");
     const uint32_t attributes = e.host == ZIP_OPSYS_UNIX ? (e.mode << 16) : (e.folder ? 0x10 : 0x20);
     if (zip_file_set_external_attributes(za, i, 0, e.host, attributes) != 0) return fail("attributes");
-    if (zip_file_set_mtime(za, i, e.mtime, 0) != 0) return fail("mtime");
+    // libzip 1.7.3 derives the traditional encryption's check byte from the
+    // source's own time, so an encrypted entry keeps that time.
+    if (e.encryption == ZIP_EM_NONE && zip_file_set_mtime(za, i, e.mtime, 0) != 0) return fail("mtime");
   }
   if (!comment_.empty() &&
       zip_set_archive_comment(za, comment_.data(), static_cast<zip_uint16_t>(comment_.size())) != 0)
