@@ -117,6 +117,7 @@ struct ZipArchiveHost {
 enum class DriveType { Fixed, Removable };
 
 class InputFile;
+class OutputFile;
 
 class TZipArchive {
  public:
@@ -202,7 +203,8 @@ class TZipArchive {
   DriveType AskForVolume();
   DriveType DriveTypeOfRoot() const;
   void ShowBusyCursor(bool busy);
-  void CopyJoinedData(class OutputFile& out, uint64_t length, int failure);
+  void CopyJoinedData(OutputFile& out, uint64_t length, int failure, bool reportBytes);
+  void Progress(ProgressType type, const std::string& name, int64_t size);
 
   std::string zipFilename_;
   std::string password_;

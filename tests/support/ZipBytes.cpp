@@ -42,16 +42,7 @@ uint32_t Crc32Of(const Bytes& data) {
   return c ^ 0xFFFFFFFFu;
 }
 
-void PutU16(Bytes& b, size_t at, uint16_t v) {
-  b.at(at) = static_cast<uint8_t>(v);
-  b.at(at + 1) = static_cast<uint8_t>(v >> 8);
-}
-void PutU32(Bytes& b, size_t at, uint32_t v) {
-  PutU16(b, at, static_cast<uint16_t>(v));
-  PutU16(b, at + 2, static_cast<uint16_t>(v >> 16));
-}
 uint16_t GetU16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b.at(at) | (b.at(at + 1) << 8)); }
-uint32_t GetU32(const Bytes& b, size_t at) { return GetU16(b, at) | (uint32_t{GetU16(b, at + 2)} << 16); }
 
 Bytes Concat(const Bytes& a, const Bytes& b) {
   Bytes out = a;

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "support/ZipWriter.h"
+
 namespace tintaro::test {
 
 using Bytes = std::vector<uint8_t>;
 
 Bytes ToBytes(const std::string& text);
 uint32_t Crc32Of(const Bytes& data);
-void PutU16(Bytes& b, size_t at, uint16_t v);
-void PutU32(Bytes& b, size_t at, uint32_t v);
+// PutU16, PutU32 and GetU32 come with the libzip writer's helpers.
 uint16_t GetU16(const Bytes& b, size_t at);
-uint32_t GetU32(const Bytes& b, size_t at);
 Bytes Concat(const Bytes& a, const Bytes& b);
 Bytes Repeat(uint8_t value, size_t count);
 
