@@ -53,7 +53,7 @@ int32_t EngineTest::Exec(const std::string& archive, const EngineOptions& o) {
   std::memset(&request, 0, sizeof request);
   fill(request.Common);
   std::vector<UnzSpecItem> items(o.specs.size());
-  std::memset(items.data(), 0, items.size() * sizeof(UnzSpecItem));
+  if (!items.empty()) std::memset(items.data(), 0, items.size() * sizeof(UnzSpecItem));
   for (size_t i = 0; i < o.specs.size(); ++i) items[i].Spec = o.specs[i].c_str();
   request.Specs = items.empty() ? nullptr : items.data();
   request.Mark = UNZ_FORM_MARK;
