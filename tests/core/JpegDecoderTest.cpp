@@ -118,6 +118,9 @@ TEST(JpegDecoder, GreyscaleAndCmykFilesDecodeToRgb) {
   DecodeJpeg(BuildJpeg(width, height, source, {.cmyk = true}), cmyk);
   ASSERT_EQ(cmyk.width, width);
   EXPECT_LE(MaxChannelError(cmyk, source), 12);
+  // Without Adobe's marker the inks are taken as stored.
+  DecodeJpeg(BuildJpeg(width, height, source, {.cmyk = true, .plainInks = true}), cmyk);
+  EXPECT_LE(MaxChannelError(cmyk, source), 12);
 }
 
 TEST(JpegDecoder, ReusesThePictureAndTreatsAnEmptyFileAsAnEmptyPicture) {
@@ -263,7 +266,7 @@ TEST(JpegDecoder, PaintSurfaceShowsJpegsButRefusesToReadOrFillThem) {
     EXPECT_STREQ(e.what(), "Can only modify an image if it contains a bitmap");
   }
   EXPECT_THROW(surface.FillToBlack(1, 1, kRed), EInvalidOperation);
-  EXPECT_EQ(surface.CurrentPicture().pixels[0], surface.CurrentPicture().pixels[0] & 0xFFFFFF);
+  EXPECT_NEAR(Channel(surface.CurrentPicture().pixels[0], 0), 230, 6) << "the flat red block";
 
   // A failed load keeps the JPEG.
   try {
@@ -274,6 +277,14 @@ TEST(JpegDecoder, PaintSurfaceShowsJpegsButRefusesToReadOrFillThem) {
   }
   EXPECT_EQ(surface.Width(), 20);
   EXPECT_EQ(surface.CurrentPicture().kind, PictureKind::Jpeg);
+
+  // A 0-byte JPEG is an empty picture; the control keeps its size.
+  TempFile empty("empty.jpeg", {});
+  surface.LoadPicture(empty.Path());
+  EXPECT_EQ(surface.Width(), 0);
+  EXPECT_EQ(surface.Height(), 0);
+  EXPECT_EQ(surface.ControlWidth(), 20);
+  EXPECT_EQ(surface.ControlHeight(), 10);
 }
 
 }  // namespace

@@ -32,7 +32,11 @@ void FillRow(const uint32_t* pixels, int width, const JpegOptions& options, std:
     uint8_t* out = row.data() + static_cast<size_t>(x) * components;
     if (options.cmyk) {
       // Inks C = 255 - R and so on with no black; Adobe stores 255 - ink.
-      out[0] = r, out[1] = g, out[2] = b, out[3] = 255;
+      if (options.plainInks) {
+        out[0] = 255 - r, out[1] = 255 - g, out[2] = 255 - b, out[3] = 0;
+      } else {
+        out[0] = r, out[1] = g, out[2] = b, out[3] = 255;
+      }
     } else if (options.greyscale) {
       out[0] = r;
     } else if (options.twoComponents) {
@@ -67,6 +71,7 @@ bool Compress(jpeg_compress_struct& info, ErrorManager& error, int width, int he
     info.comp_info[1].h_samp_factor = info.comp_info[1].v_samp_factor = 1;
     info.comp_info[2].h_samp_factor = info.comp_info[2].v_samp_factor = 1;
   }
+  if (options.cmyk && options.plainInks) info.write_Adobe_marker = FALSE;
   if (options.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {

@@ -12,6 +12,7 @@ struct JpegOptions {
   bool progressive = false;
   bool greyscale = false;  // one component; pixels give their red channel
   bool cmyk = false;       // four components, Adobe-inverted as Photoshop writes
+  bool plainInks = false;  // with cmyk: no Adobe marker, inks stored as they are
   int quality = 95;
   bool subsample = false;      // 4:2:0 chroma instead of full resolution
   bool twoComponents = false;  // a colour layout no viewer knows: red and green samples
