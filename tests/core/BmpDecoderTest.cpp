@@ -175,6 +175,20 @@ TEST(BmpBitFields, MasksInsideLargerHeadersAreUsedForEveryKind) {
   }
 }
 
+TEST(BmpBitFields, AlphaBitFieldsCountFourMasksBeforeTheData) {
+  // The pixel offset says nothing, so the masks' length places the pixels.
+  for (DibHeaderKind kind : {DibHeaderKind::Info40, DibHeaderKind::Info52, DibHeaderKind::V5}) {
+    BmpOptions o;
+    o.header = kind;
+    o.bitsPerPixel = 32;
+    o.compression = test::kAlphaBitfields;
+    o.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    o.offBits = 0;
+    EXPECT_EQ(Decode(BuildBmp(2, 1, {0x80332211, 0x00ABCDEF}, o)).pixels,
+              (std::vector<uint32_t>{0x112233, 0xEFCDAB}));
+  }
+}
+
 TEST(BmpBitFields, WideNarrowAndZeroMasksScaleToEightBits) {
   BmpOptions o;
   o.bitsPerPixel = 32;

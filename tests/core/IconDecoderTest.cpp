@@ -120,6 +120,13 @@ TEST(IconMask, AlphaBlendsOverWhiteAndWithoutAlphaTheMaskRules) {
   // 255 * (1 - a/255) + c * a/255, rounded.
   EXPECT_EQ(Decode(BuildIcon({image})).pixels,
             (std::vector<uint32_t>{0x0000FF, 0xFFFFFF, 0x7F7F7F, 0xFFDFBF}));
+  // The same words read through bit-field masks with red in the third byte.
+  image.dib.compression = test::kAlphaBitfields;
+  image.dib.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  EXPECT_EQ(Decode(BuildIcon({image})).pixels,
+            (std::vector<uint32_t>{0xFF0000, 0xFFFFFF, 0x7F7F7F, 0xBFDFFF}));
+  image.dib = {};
+  image.dib.bitsPerPixel = 32;
   // No alpha at all: an old-style 32-bit image whose mask decides.
   image.pixels = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00123456};
   image.andMask = {0, 1, 0, 1};

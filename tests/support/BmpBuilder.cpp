@@ -1,6 +1,7 @@
 // Byte-by-byte BMP writer for tests, seeds and benchmarks.
 #include "support/BmpBuilder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -55,7 +56,7 @@ std::vector<uint8_t> EncodeRows(int width, int height, const std::vector<uint32_
           bytes[3 * x + 2] = static_cast<uint8_t>(v);
           break;
         case 32:
-          if (o.compression == kBitfields) {
+          if (o.compression == kBitfields || o.compression == kAlphaBitfields) {
             for (int k = 0; k < 4; ++k) bytes[4 * x + k] = static_cast<uint8_t>(v >> (8 * k));
           } else {
             bytes[4 * x] = static_cast<uint8_t>(v >> 16);
@@ -129,8 +130,12 @@ std::vector<uint8_t> BuildDib(int width, int height, const std::vector<uint32_t>
     // Masks inside the larger headers, then zeros for colour space fields.
     for (int i = 0; i < 4 && b.size() < size; ++i) Put32(b, o.masks[i]);
     while (b.size() < size) b.push_back(0);
-    if (size == 40 && o.compression == kBitfields)
-      for (int i = 0; i < 3; ++i) Put32(b, o.masks[i]);
+    // Masks the header has no room for follow it.
+    if (o.compression == kBitfields || o.compression == kAlphaBitfields) {
+      const uint32_t inside = std::min<uint32_t>(4, (size - 40) / 4);
+      const uint32_t needed = o.compression == kAlphaBitfields ? 4 : 3;
+      for (uint32_t i = inside; i < needed; ++i) Put32(b, o.masks[i]);
+    }
   }
   for (uint32_t c : o.palette) {
     b.push_back(static_cast<uint8_t>(c >> 16));

@@ -18,6 +18,7 @@ inline constexpr uint32_t kRgb = 0;
 inline constexpr uint32_t kRle8 = 1;
 inline constexpr uint32_t kRle4 = 2;
 inline constexpr uint32_t kBitfields = 3;
+inline constexpr uint32_t kAlphaBitfields = 6;
 
 struct BmpOptions {
   int bitsPerPixel = 24;
@@ -28,8 +29,8 @@ struct BmpOptions {
   std::vector<uint32_t> palette;
   // The header's colour count; by default palette.size().
   std::optional<uint32_t> colorsUsed;
-  // Red, green, blue, alpha masks: after a 40-byte header for bit fields
-  // (three of them), inside the larger headers.
+  // Red, green, blue, alpha masks: inside the larger headers; with bit-field
+  // compression those the header has no room for follow it.
   std::array<uint32_t, 4> masks{};
   uint16_t planes = 1;
   // Raw header fields in place of the ones worked out from the picture.
