@@ -84,29 +84,34 @@ LayoutResult FindEnd(int fd, uint64_t fileSize, EndInfo& out) {
   std::vector<uint8_t> tail(tailSize);
   if (!ReadAt(fd, tailStart, tail.size(), tail.data())) return LayoutResult::ReadFailed;
   bool sawSignature = false;
-  // The last record that fits and describes a plausible directory wins.
-  for (uint64_t i = tailSize - kEndSize + 1; i-- > 0;) {
-    const uint8_t* p = tail.data() + i;
-    if (LoadU32LE(p) != kEndSignature) continue;
-    sawSignature = true;
-    const uint64_t pos = tailStart + i;
-    if (pos + kEndSize + LoadU16LE(p + 20) > fileSize) continue;
-    EndInfo info;
-    info.entries = LoadU16LE(p + 10);
-    info.cdSize = LoadU32LE(p + 12);
-    info.cdOffset = LoadU32LE(p + 16);
-    info.cdEnd = pos;
-    const bool zip64 = info.entries == 0xFFFF || info.cdSize == 0xFFFFFFFF || info.cdOffset == 0xFFFFFFFF;
-    if (zip64 && pos >= kZip64LocatorSize) {
-      EndInfo wide;
-      if (ReadZip64End(fd, pos - kZip64LocatorSize, wide) && Plausible(wide)) {
-        out = wide;
+  // A record whose comment ends the file is preferred, so that a record-like
+  // sequence inside a comment is not taken for the real one; failing that,
+  // the last record that fits and describes a plausible directory wins.
+  for (bool exact : {true, false}) {
+    for (uint64_t i = tailSize - kEndSize + 1; i-- > 0;) {
+      const uint8_t* p = tail.data() + i;
+      if (LoadU32LE(p) != kEndSignature) continue;
+      sawSignature = true;
+      const uint64_t pos = tailStart + i;
+      const uint64_t recordEnd = pos + kEndSize + LoadU16LE(p + 20);
+      if (exact ? recordEnd != fileSize : recordEnd > fileSize) continue;
+      EndInfo info;
+      info.entries = LoadU16LE(p + 10);
+      info.cdSize = LoadU32LE(p + 12);
+      info.cdOffset = LoadU32LE(p + 16);
+      info.cdEnd = pos;
+      const bool zip64 = info.entries == 0xFFFF || info.cdSize == 0xFFFFFFFF || info.cdOffset == 0xFFFFFFFF;
+      if (zip64 && pos >= kZip64LocatorSize) {
+        EndInfo wide;
+        if (ReadZip64End(fd, pos - kZip64LocatorSize, wide) && Plausible(wide)) {
+          out = wide;
+          return LayoutResult::Ok;
+        }
+      }
+      if (Plausible(info)) {
+        out = info;
         return LayoutResult::Ok;
       }
-    }
-    if (Plausible(info)) {
-      out = info;
-      return LayoutResult::Ok;
     }
   }
   return sawSignature ? LayoutResult::Damaged : LayoutResult::NotAnArchive;

@@ -145,6 +145,18 @@ TEST_F(EngineTest, ArchiveWithBytesInFrontStillExtracts) {
   EXPECT_EQ(Read("pic.trs"), "sol");
 }
 
+TEST_F(EngineTest, EndRecordLookalikeInTheCommentDoesNotHideTheEntries) {
+  // An empty-archive end record inside the comment, followed by more comment.
+  // libzip refuses control bytes in a comment, so a marker is patched afterwards.
+  const std::string marker = "PKQR" + std::string(18, 'Z');
+  std::vector<uint8_t> bytes =
+      ZipWriter().Add("pic.bmp", "picture").Comment("note " + marker + std::string(60000, 'c')).Bytes();
+  ASSERT_EQ(PatchAll(bytes, marker, std::string("PK\x05\x06", 4) + std::string(18, '\0')), 1);
+  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  EXPECT_EQ(Exec(ArchivePath()), 1);
+  EXPECT_EQ(Read("pic.bmp"), "picture");
+}
+
 TEST_F(EngineTest, NamesFromDosHostsAreReadInCodePage437) {
   ZipWriter().Add("caf\x82.bmp", "dos").DosHost().Add("raw\x82.bmp", "unix").WriteTo(ArchivePath());
   EXPECT_EQ(Exec(ArchivePath()), 2);
