@@ -124,7 +124,15 @@ enum UnzCode {
   UnzCodeDiskFull = 14      /* ENOSPC, EDQUOT or EFBIG (errno above) */
 };
 
-/* A run the callback stops (-1) ends with an information message and the
+/* What libunzeng.so does with a request: entries go under the current
+ * folder, each under its file-name part unless DirNames is set; an empty
+ * specification list means every entry, and specifications match whole
+ * entry names with '*' and '?', ignoring ASCII case, '/' and '\' alike.
+ * Update and Freshen replace files older than the entry even without
+ * OverWrite. One entry may give at most 1 GiB and one run 2 GiB - 1; larger
+ * ones are refused with UnzCodeTooLarge.
+ *
+ * A run the callback stops (-1) ends with an information message and the
  * end-of-run report; it is not a failure.
  *
  * Exported by libunzeng.so with C linkage. UnzEngExec returns the number of
