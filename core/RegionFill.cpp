@@ -22,6 +22,8 @@ namespace tintaro {
 
 namespace {
 
+// What a kernel needs from the filler; it reports back how many rows it
+// touched, also when it fails.
 struct FillJob {
   uint32_t* pixels;
   int width;
@@ -30,8 +32,9 @@ struct FillJob {
   uint64_t* bits;
   int bitWords;
   RegionFiller::RowExtent* rows;
-  std::vector<int32_t>* touched;
+  int32_t* touched;  // room for every row
   std::vector<RegionFiller::Span>* stack;
+  size_t touchedCount;
 };
 
 inline void SetBits(uint64_t* row, int first, int last) {
@@ -48,19 +51,10 @@ inline void SetBits(uint64_t* row, int first, int last) {
   row[wordLast] |= tailMask;
 }
 
-// Marks the run [first, last] of row y as visited and queues it.
-inline void TakeSpan(FillJob& job, int y, int first, int last) {
-  SetBits(job.bits + static_cast<size_t>(y) * static_cast<size_t>(job.bitWords), first, last);
-  RegionFiller::RowExtent& extent = job.rows[y];
-  if (extent.right < 0) {
-    job.touched->push_back(y);  // capacity is reserved: cannot throw
-    extent.left = first;
-    extent.right = last;
-  } else {
-    extent.left = std::min(extent.left, first);
-    extent.right = std::max(extent.right, last);
-  }
-  job.stack->push_back({y, first, last});
+// Doubles the span stack; the only step of a fill that can fail.
+[[gnu::noinline]] RegionFiller::Span* GrowStack(std::vector<RegionFiller::Span>& stack) {
+  stack.resize(std::max<size_t>(stack.size() * 2, 1024));
+  return stack.data();
 }
 
 using KernelFn = void (*)(FillJob&, int, int);
@@ -243,37 +237,39 @@ void RegionFiller::EnsureScratch(int width, int height) {
     bits_.reset(static_cast<uint64_t*>(fresh));
     bitsCapacity_ = words;
   }
-  if (rows_.size() < static_cast<size_t>(height)) rows_.resize(static_cast<size_t>(height));
-  touched_.reserve(static_cast<size_t>(height));
+  if (rows_.size() < static_cast<size_t>(height)) {
+    rows_.resize(static_cast<size_t>(height));
+    touched_.resize(static_cast<size_t>(height));
+  }
 }
 
-void RegionFiller::ClearVisited() {
-  for (const int32_t y : touched_) {
+void RegionFiller::ClearVisited(size_t touchedCount) {
+  for (size_t i = 0; i < touchedCount; ++i) {
+    const int32_t y = touched_[i];
     RowExtent& extent = rows_[static_cast<size_t>(y)];
     uint64_t* row = bits_.get() + static_cast<size_t>(y) * static_cast<size_t>(bitWords_);
     const int first = extent.left >> 6;
     const int last = extent.right >> 6;
-    std::memset(row + first, 0, static_cast<size_t>(last - first + 1) * sizeof(uint64_t));
+    row[first] = 0;
+    if (last > first) std::memset(row + first + 1, 0, static_cast<size_t>(last - first) * sizeof(uint64_t));
     extent = RowExtent{};
   }
-  touched_.clear();
-  stack_.clear();
 }
 
 void RegionFiller::Fill(uint32_t* pixels, int width, int height, int x, int y, uint32_t colour) {
   if (x < 0 || y < 0 || x >= width || y >= height) return;
   if (pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] == 0) return;
   EnsureScratch(width, height);
-  FillJob job{pixels, width, height, colour, bits_.get(), bitWords_, rows_.data(), &touched_, &stack_};
+  FillJob job{pixels, width, height, colour, bits_.get(), bitWords_, rows_.data(), touched_.data(), &stack_, 0};
   try {
     KernelFor(kernel_)(job, x, y);
   } catch (...) {
     // Only the span stack can fail to grow; leave the scratch clean for the
     // next call. The picture keeps whatever was coloured so far.
-    ClearVisited();
+    ClearVisited(job.touchedCount);
     throw;
   }
-  ClearVisited();
+  ClearVisited(job.touchedCount);
 }
 
 }  // namespace tintaro

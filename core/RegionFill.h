@@ -36,6 +36,11 @@ class RegionFiller {
     int32_t y;
     int32_t left;
     int32_t right;  // inclusive
+    // The run one row back (y - dir) that found this one; dir is +1 when
+    // found from the row above, -1 from below, 0 for the seed's run.
+    int32_t parentLeft;
+    int32_t parentRight;
+    int32_t dir;
   };
   // The columns of one row whose visited bits this fill has set.
   struct RowExtent {
@@ -49,7 +54,7 @@ class RegionFiller {
   };
 
   void EnsureScratch(int width, int height);
-  void ClearVisited();
+  void ClearVisited(size_t touchedCount);
 
   FillKernel kernel_;
   // One bit per pixel, rows of bitWords_ words. All zero between calls; it is
@@ -59,8 +64,8 @@ class RegionFiller {
   size_t bitsCapacity_ = 0;  // in words
   int bitWords_ = 0;
   std::vector<RowExtent> rows_;  // all untouched between calls
-  std::vector<int32_t> touched_;  // rows with an extent, capacity >= height
-  std::vector<Span> stack_;
+  std::vector<int32_t> touched_;  // room for the rows a fill touches
+  std::vector<Span> stack_;       // grown by the kernel, never shrunk
 };
 
 }  // namespace tintaro
