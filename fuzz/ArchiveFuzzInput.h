@@ -70,4 +70,14 @@ inline std::string MakeTempFolder(const char* prefix) {
   return pattern;
 }
 
+// Removes a folder and its contents when the fuzzer exits normally.
+struct RemoveAtExit {
+  explicit RemoveAtExit(std::string folder) : path(std::move(folder)) {}
+  ~RemoveAtExit() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::string path;
+};
+
 }  // namespace tintaro::fuzz

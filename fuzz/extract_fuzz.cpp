@@ -20,13 +20,16 @@ namespace {
 struct Sandbox {
   std::string root;  // holds only in/, out/ and tmp/
   std::string in, out, tmp;
+  fs::path startDir;
   TZipArchive zip;
 };
 
 Sandbox& Setup() {
   static Sandbox* box = [] {
     auto* b = new Sandbox;
+    b->startDir = fs::current_path();
     b->root = fuzz::MakeTempFolder("extractfuzz-");
+    if (b->root.empty()) std::abort();
     b->in = b->root + "/in";
     b->out = b->root + "/out";
     b->tmp = b->root + "/tmp";
@@ -56,6 +59,7 @@ void Check(bool ok, const char* what) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Sandbox& box = Setup();
+  static const fuzz::RemoveAtExit cleanup(box.root);
   for (const std::string& d : {box.in, box.out, box.tmp})
     for (const auto& entry : fs::directory_iterator(d)) fs::remove_all(entry.path());
   const std::string path = fuzz::WriteArchiveFiles(box.in, data, size);
@@ -68,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   box.zip.TempDir = box.tmp;
   box.zip.ExtrOptions = {ExtrOverWrite};
   box.zip.Extract();
+  // Extract leaves the current folder in out/; libFuzzer writes its corpus
+  // by relative paths.
+  fs::current_path(box.startDir);
   Check(!box.zip.Busy(), "still busy");
   Check(box.zip.FSpecArgs.empty(), "specifications kept");
 

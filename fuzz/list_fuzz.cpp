@@ -15,8 +15,12 @@ bool IsWarningOrNothing(int code) { return code == 0 || code == 10203 || code ==
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string folder = fuzz::MakeTempFolder("listfuzz-");
-  if (folder.empty()) std::abort();
+  static const std::string folder = [] {
+    std::string f = fuzz::MakeTempFolder("listfuzz-");
+    if (f.empty()) std::abort();
+    return f;
+  }();
+  static const fuzz::RemoveAtExit cleanup(folder);
   for (const auto& entry : std::filesystem::directory_iterator(folder)) std::filesystem::remove(entry.path());
   const std::string path = fuzz::WriteArchiveFiles(folder, data, size);
 

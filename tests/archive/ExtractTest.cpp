@@ -107,6 +107,9 @@ TEST_F(ExtractWithFakeEngine, OldEnginesGetTheLongFormWithOptionsPasswordAndSpec
   // Loaded for this run only; Trace announced the load.
   EXPECT_FALSE(r_.zip.EngineLoaded());
   EXPECT_EQ(r_.zip.ErrCode, 10701);
+  // Asking for the version loads the engine only for the question.
+  EXPECT_EQ(r_.zip.EngineVersion(), 151);
+  EXPECT_FALSE(r_.zip.EngineLoaded());
 }
 
 TEST_F(ExtractWithFakeEngine, NewEnginesGetTheShortFormAndTheOwnerWindowWhenAttended) {

@@ -353,6 +353,17 @@ TEST(List, TheLastVolumeOfASetListsEntriesWhoseDirectoryStartsOnAnEarlierVolume)
   EXPECT_EQ(r.zip.ZipFilename(), "");
 }
 
+TEST(Volumes, TheVolumeRootOfAPathIsTheMountPointThatHoldsIt) {
+  EXPECT_EQ(VolumeRootOf("/proc/self/status"), "/proc");
+  EXPECT_EQ(VolumeRootOf("/"), "/");
+  TempFolder dir;
+  const std::string root = VolumeRootOf(dir.File("a.zip"));
+  ASSERT_FALSE(root.empty());
+  EXPECT_EQ(std::filesystem::canonical(dir.Path()).string().rfind(root, 0), 0u);
+  EXPECT_EQ(VolumeRootOf("/no/such/folder/a.zip"), "");
+  EXPECT_EQ(VolumeRootOf(""), "");
+}
+
 TEST(Messages, CatalogueLookupAndNumberedExceptionsFormatTheirTexts) {
   EXPECT_EQ(LoadMessageText(10204, "d"), "Warning - Garbage at the end of the zipfile!");
   EXPECT_EQ(LoadMessageText(10106, "default"), "default");
