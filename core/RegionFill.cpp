@@ -4,9 +4,9 @@
 // The region may already hold the fill colour in places, so the colour cannot
 // tell visited pixels apart; one bit per pixel does. Each run of non-black
 // pixels is coloured and marked as a whole when it is found, so a single bit
-// of a run says whether the whole run is done. After the fill only the bits of
-// the rows it touched are cleared again, between the leftmost and rightmost
-// column it marked in each: no call costs anything in proportion to the
+// of a run says whether the whole run is done. Each row remembers which fill
+// last marked it and between which columns; a fill clears those old bits when
+// it first reaches the row. So no call costs anything in proportion to the
 // picture, only to the region.
 #include "core/RegionFill.h"
 
@@ -22,8 +22,7 @@ namespace tintaro {
 
 namespace {
 
-// What a kernel needs from the filler; it reports back how many rows it
-// touched, also when it fails.
+// What a kernel needs from the filler.
 struct FillJob {
   uint32_t* pixels;
   int width;
@@ -31,10 +30,9 @@ struct FillJob {
   uint32_t colour;
   uint64_t* bits;
   int bitWords;
-  RegionFiller::RowExtent* rows;
-  int32_t* touched;  // room for every row
+  RegionFiller::RowState* rows;
+  uint32_t fill;
   std::vector<RegionFiller::Span>* stack;
-  size_t touchedCount;
 };
 
 inline void SetBits(uint64_t* row, int first, int last) {
@@ -52,12 +50,19 @@ inline void SetBits(uint64_t* row, int first, int last) {
 }
 
 // Doubles the span stack; the only step of a fill that can fail.
+inline void ClearBits(uint64_t* row, int first, int last) {
+  const int wordFirst = first >> 6;
+  const int wordLast = last >> 6;
+  row[wordFirst] = 0;
+  if (wordLast > wordFirst) std::memset(row + wordFirst + 1, 0, static_cast<size_t>(wordLast - wordFirst) * sizeof(uint64_t));
+}
+
 [[gnu::noinline]] RegionFiller::Span* GrowStack(std::vector<RegionFiller::Span>& stack) {
   stack.resize(std::max<size_t>(stack.size() * 2, 1024));
   return stack.data();
 }
 
-using KernelFn = void (*)(FillJob&, int, int);
+using KernelFn = void (*)(const FillJob&, int, int);
 
 // Portable blocks of four pixels, for builds without SSE2 and as a reference.
 namespace generic {
@@ -224,35 +229,41 @@ bool RegionFiller::KernelSupported(FillKernel kernel) {
   return false;
 }
 
-void RegionFiller::EnsureScratch(int width, int height) {
-  // Every bit is zero between calls, so a buffer that is large enough serves
-  // any width: only its row length changes.
-  bitWords_ = (width + 63) / 64;
-  const size_t words = static_cast<size_t>(bitWords_) * static_cast<size_t>(height);
-  if (words > bitsCapacity_) {
-    bits_.reset();
-    bitsCapacity_ = 0;
-    void* fresh = std::calloc(words, sizeof(uint64_t));
-    if (fresh == nullptr) throw std::bad_alloc();
-    bits_.reset(static_cast<uint64_t*>(fresh));
-    bitsCapacity_ = words;
-  }
-  if (rows_.size() < static_cast<size_t>(height)) {
-    rows_.resize(static_cast<size_t>(height));
-    touched_.resize(static_cast<size_t>(height));
+void RegionFiller::ClearAllRows() {
+  for (int y = 0; y < layoutHeight_; ++y) {
+    RowState& state = rows_[static_cast<size_t>(y)];
+    if (state.right >= 0) {
+      ClearBits(bits_.get() + static_cast<size_t>(y) * static_cast<size_t>(bitWords_), state.left, state.right);
+    }
+    state = RowState{};
   }
 }
 
-void RegionFiller::ClearVisited(size_t touchedCount) {
-  for (size_t i = 0; i < touchedCount; ++i) {
-    const int32_t y = touched_[i];
-    RowExtent& extent = rows_[static_cast<size_t>(y)];
-    uint64_t* row = bits_.get() + static_cast<size_t>(y) * static_cast<size_t>(bitWords_);
-    const int first = extent.left >> 6;
-    const int last = extent.right >> 6;
-    row[first] = 0;
-    if (last > first) std::memset(row + first + 1, 0, static_cast<size_t>(last - first) * sizeof(uint64_t));
-    extent = RowExtent{};
+void RegionFiller::EnsureScratch(int width, int height) {
+  const int bitWords = (width + 63) / 64;
+  if (bitWords != bitWords_ || height != layoutHeight_) {
+    // A new picture size: the bits left behind belong to the old layout.
+    // This is the one step in proportion to the picture's height, and it
+    // runs only when the size changes.
+    ClearAllRows();
+    bitWords_ = bitWords;
+    layoutHeight_ = 0;
+    const size_t words = static_cast<size_t>(bitWords) * static_cast<size_t>(height);
+    if (words > bitsCapacity_) {
+      bits_.reset();
+      bitsCapacity_ = 0;
+      void* fresh = std::calloc(words, sizeof(uint64_t));
+      if (fresh == nullptr) throw std::bad_alloc();
+      bits_.reset(static_cast<uint64_t*>(fresh));
+      bitsCapacity_ = words;
+    }
+    if (rows_.size() < static_cast<size_t>(height)) rows_.resize(static_cast<size_t>(height));
+    layoutHeight_ = height;
+  }
+  if (++fill_ == 0) {
+    // The counter wrapped after 2^32 fills: start the rows afresh.
+    ClearAllRows();
+    fill_ = 1;
   }
 }
 
@@ -260,16 +271,10 @@ void RegionFiller::Fill(uint32_t* pixels, int width, int height, int x, int y, u
   if (x < 0 || y < 0 || x >= width || y >= height) return;
   if (pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] == 0) return;
   EnsureScratch(width, height);
-  FillJob job{pixels, width, height, colour, bits_.get(), bitWords_, rows_.data(), touched_.data(), &stack_, 0};
-  try {
-    KernelFor(kernel_)(job, x, y);
-  } catch (...) {
-    // Only the span stack can fail to grow; leave the scratch clean for the
-    // next call. The picture keeps whatever was coloured so far.
-    ClearVisited(job.touchedCount);
-    throw;
-  }
-  ClearVisited(job.touchedCount);
+  // A fill that fails half way (the span stack cannot grow) leaves its bits
+  // behind like any other; the next fill clears them as it reaches them.
+  const FillJob job{pixels, width, height, colour, bits_.get(), bitWords_, rows_.data(), fill_, &stack_};
+  KernelFor(kernel_)(job, x, y);
 }
 
 }  // namespace tintaro

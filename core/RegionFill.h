@@ -28,7 +28,7 @@ class RegionFiller {
   // Fills the region of (x, y) in a width x height picture with `colour`.
   // Does nothing when (x, y) is outside the picture or black. Time is
   // proportional to the region: the scratch (a visited bitmap and the span
-  // stack) is kept between calls and left clean by each call.
+  // stack) is kept between calls.
   void Fill(uint32_t* pixels, int width, int height, int x, int y, uint32_t colour);
 
   // The fill's working records; public only for the kernels in RegionFill.cpp.
@@ -42,10 +42,13 @@ class RegionFiller {
     int32_t parentRight;
     int32_t dir;
   };
-  // The columns of one row whose visited bits this fill has set.
-  struct RowExtent {
+  // The columns of one row whose visited bits are set, and by which fill.
+  // Bits left by an earlier fill are cleared when a fill first reaches the
+  // row, so a fill never pays for rows it does not touch.
+  struct RowState {
+    uint32_t fill = 0;
     int32_t left = INT32_MAX;
-    int32_t right = -1;  // right < 0: untouched by the running fill
+    int32_t right = -1;  // right < 0: no bits set
   };
 
  private:
@@ -54,18 +57,20 @@ class RegionFiller {
   };
 
   void EnsureScratch(int width, int height);
-  void ClearVisited(size_t touchedCount);
+  // Clears every bit still set and forgets which fill set it.
+  void ClearAllRows();
 
   FillKernel kernel_;
-  // One bit per pixel, rows of bitWords_ words. All zero between calls; it is
-  // allocated zeroed by the system, so pages a fill never reaches are never
-  // touched.
+  // One bit per pixel, rows of bitWords_ words, for a picture of
+  // layoutHeight_ rows. It is allocated zeroed by the system, so pages that no
+  // fill reaches are never touched.
   std::unique_ptr<uint64_t[], FreeDeleter> bits_;
   size_t bitsCapacity_ = 0;  // in words
   int bitWords_ = 0;
-  std::vector<RowExtent> rows_;  // all untouched between calls
-  std::vector<int32_t> touched_;  // room for the rows a fill touches
-  std::vector<Span> stack_;       // grown by the kernel, never shrunk
+  int layoutHeight_ = 0;
+  std::vector<RowState> rows_;
+  uint32_t fill_ = 0;  // counts fills; rows_[y].fill == fill_: row y is current
+  std::vector<Span> stack_;  // grown by the kernel, never shrunk
 };
 
 }  // namespace tintaro
