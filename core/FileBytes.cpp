@@ -11,7 +11,9 @@ namespace tintaro {
 
 ReadFileResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
   if (path.empty()) return ReadFileResult::CannotOpen;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a named pipe cannot hang the game; such a
+  // file is refused below as not a regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return ReadFileResult::CannotOpen;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
