@@ -385,6 +385,14 @@ class Run {
     }
     if (!Report(UnzActionNewEntry, 0, Clamp32(e.uncompressedSize), name)) return;
 
+    // libzip 1.7.3 leaks memory when asked to open an entry whose method it
+    // cannot handle, so such entries are refused before it is asked.
+    if (((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE &&
+         !zip_encryption_method_supported(st.encryption_method, 0)) ||
+        ((st.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(st.comp_method, 0))) {
+      Message(UnzCodeUnsupported, "Unsupported method: %s", shown.c_str());
+      return;
+    }
     zip_file_t* raw = password_.empty() ? zip_fopen_index(zip_.get(), index, 0)
                                         : zip_fopen_index_encrypted(zip_.get(), index, 0, password_.c_str());
     if (!raw) {
