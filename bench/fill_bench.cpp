@@ -30,10 +30,15 @@ struct Point {
   int y;
 };
 
+// Lineless: one region, the whole picture. Lines: a drawing of 15 x 15 cells
+// cut by strokes. Maze: the same with a gap in every cell wall, so one fill
+// from a corner winds through nearly the whole picture in short runs.
+enum class Drawing { Lineless, Lines, Maze };
+
 struct Scene {
   int width = 0;
   int height = 0;
-  bool lines = false;
+  Drawing drawing = Drawing::Lineless;
   std::vector<uint32_t> clean;
   Point cell{};              // the centre of a 15 x 15 cell with no stroke in it
   std::vector<Point> undo;   // 997 + 1000 seeds in random cells
@@ -48,12 +53,13 @@ uint32_t RandomNonBlack(std::mt19937& random) {
 
 // White with 2% random non-black pixels; with lines, a black grid every 16 px
 // and random one-pixel diagonal black strokes.
-Scene MakeScene(int width, int height, bool lines) {
+Scene MakeScene(int width, int height, Drawing drawing) {
+  const bool lines = drawing != Drawing::Lineless;
   Scene s;
   s.width = width;
   s.height = height;
-  s.lines = lines;
-  std::mt19937 random(static_cast<uint32_t>(width * 31 + height + lines));
+  s.drawing = drawing;
+  std::mt19937 random(static_cast<uint32_t>(width * 31 + height + static_cast<int>(drawing)));
   s.clean.assign(static_cast<size_t>(width) * height, kWhite);
   auto at = [&](int x, int y) -> uint32_t& { return s.clean[static_cast<size_t>(y) * width + x]; };
   for (uint32_t& p : s.clean) {
@@ -72,6 +78,14 @@ Scene MakeScene(int width, int height, bool lines) {
       const int dy = random() % 2 ? 1 : -1;
       const int length = 8 + static_cast<int>(random() % 57);
       for (int k = 0; k < length && x < width && y >= 0 && y < height; ++k, ++x, y += dy) at(x, y) = kBlack;
+    }
+  }
+  if (drawing == Drawing::Maze) {
+    for (int cy = 0; cy < height / kGrid; ++cy) {
+      for (int cx = 0; cx < width / kGrid; ++cx) {
+        if (cy > 0) at(cx * kGrid + 1 + static_cast<int>(random() % (kGrid - 1)), cy * kGrid) = kWhite;
+        if (cx > 0) at(cx * kGrid, cy * kGrid + 1 + static_cast<int>(random() % (kGrid - 1))) = kWhite;
+      }
     }
   }
   // The single-cell benchmark uses the clean cell nearest the centre.
@@ -106,19 +120,32 @@ Scene MakeScene(int width, int height, bool lines) {
   return s;
 }
 
-const Scene& SceneFor(int width, int height, bool lines) {
+const Scene& SceneFor(int width, int height, Drawing drawing) {
   static std::vector<std::unique_ptr<Scene>> scenes;
   for (const auto& s : scenes) {
-    if (s->width == width && s->height == height && s->lines == lines) return *s;
+    if (s->width == width && s->height == height && s->drawing == drawing) return *s;
   }
-  scenes.push_back(std::make_unique<Scene>(MakeScene(width, height, lines)));
+  scenes.push_back(std::make_unique<Scene>(MakeScene(width, height, drawing)));
   return *scenes.back();
 }
 
 // ---- ours
 
 void OursWhole(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, false);
+  const Scene& scene = SceneFor(width, height, Drawing::Lineless);
+  std::vector<uint32_t> pixels = scene.clean;
+  tintaro::RegionFiller filler;
+  filler.Fill(pixels.data(), width, height, 1, 1, kRed);
+  uint32_t colour = kWhite;
+  for (auto _ : state) {
+    filler.Fill(pixels.data(), width, height, 1, 1, colour);
+    colour ^= kWhite ^ kRed;
+    benchmark::ClobberMemory();
+  }
+}
+
+void OursMaze(benchmark::State& state, int width, int height) {
+  const Scene& scene = SceneFor(width, height, Drawing::Maze);
   std::vector<uint32_t> pixels = scene.clean;
   tintaro::RegionFiller filler;
   filler.Fill(pixels.data(), width, height, 1, 1, kRed);
@@ -131,7 +158,7 @@ void OursWhole(benchmark::State& state, int width, int height) {
 }
 
 void OursCell(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, true);
+  const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
   tintaro::RegionFiller filler;
   filler.Fill(pixels.data(), width, height, scene.cell.x, scene.cell.y, kRed);
@@ -144,7 +171,7 @@ void OursCell(benchmark::State& state, int width, int height) {
 }
 
 void OursUndo(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, true);
+  const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
   tintaro::RegionFiller filler;
   for (auto _ : state) {
@@ -192,7 +219,20 @@ struct CvFiller {
 };
 
 void CvWhole(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, false);
+  const Scene& scene = SceneFor(width, height, Drawing::Lineless);
+  std::vector<uint32_t> pixels = scene.clean;
+  CvFiller filler(pixels, width, height);
+  filler.Fill(pixels.data(), 1, 1, kRed);
+  uint32_t colour = kWhite;
+  for (auto _ : state) {
+    filler.Fill(pixels.data(), 1, 1, colour);
+    colour ^= kWhite ^ kRed;
+    benchmark::ClobberMemory();
+  }
+}
+
+void CvMaze(benchmark::State& state, int width, int height) {
+  const Scene& scene = SceneFor(width, height, Drawing::Maze);
   std::vector<uint32_t> pixels = scene.clean;
   CvFiller filler(pixels, width, height);
   filler.Fill(pixels.data(), 1, 1, kRed);
@@ -205,7 +245,7 @@ void CvWhole(benchmark::State& state, int width, int height) {
 }
 
 void CvCell(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, true);
+  const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
   CvFiller filler(pixels, width, height);
   filler.Fill(pixels.data(), scene.cell.x, scene.cell.y, kRed);
@@ -218,7 +258,7 @@ void CvCell(benchmark::State& state, int width, int height) {
 }
 
 void CvUndo(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, true);
+  const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
   CvFiller filler(pixels, width, height);
   for (auto _ : state) {
@@ -231,7 +271,7 @@ void CvUndo(benchmark::State& state, int width, int height) {
 // ---- the floor: writing the region's bytes and nothing else.
 
 void FloorWhole(benchmark::State& state, int width, int height) {
-  std::vector<uint32_t> pixels = SceneFor(width, height, false).clean;
+  std::vector<uint32_t> pixels = SceneFor(width, height, Drawing::Lineless).clean;
   int value = 0xFF;
   for (auto _ : state) {
     std::memset(pixels.data(), value, pixels.size() * sizeof(uint32_t));
@@ -249,7 +289,7 @@ inline void WriteCell(uint32_t* pixels, int width, Point p, int value) {
 }
 
 void FloorCell(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, true);
+  const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
   int value = 0xFF;
   for (auto _ : state) {
@@ -260,7 +300,7 @@ void FloorCell(benchmark::State& state, int width, int height) {
 }
 
 void FloorUndo(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, true);
+  const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
   for (auto _ : state) {
     std::memcpy(pixels.data(), scene.clean.data(), pixels.size() * sizeof(uint32_t));
@@ -282,6 +322,8 @@ int main(int argc, char** argv) {
   const Kind kinds[] = {
       {"whole", OursWhole, CvWhole, FloorWhole},
       {"cell", OursCell, CvCell, FloorCell},
+      // The floor here writes the whole picture, a little more than the maze.
+      {"maze", OursMaze, CvMaze, FloorWhole},
       {"undo", OursUndo, CvUndo, FloorUndo},
   };
   const std::pair<int, int> sizes[] = {{1024, 768}, {4096, 4096}};
