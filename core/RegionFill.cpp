@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -213,6 +214,27 @@ RegionFiller::RegionFiller(FillKernel kernel) : kernel_(kernel) {}
 RegionFiller& RegionFiller::operator=(const RegionFiller& other) {
   if (this != &other) *this = RegionFiller(other.kernel_);
   return *this;
+}
+
+RegionFiller::RegionFiller(RegionFiller&& other) noexcept : kernel_(other.kernel_) { Swap(other); }
+
+RegionFiller& RegionFiller::operator=(RegionFiller&& other) noexcept {
+  if (this != &other) {
+    RegionFiller taken(std::move(other));
+    Swap(taken);
+  }
+  return *this;
+}
+
+void RegionFiller::Swap(RegionFiller& other) noexcept {
+  std::swap(kernel_, other.kernel_);
+  std::swap(bits_, other.bits_);
+  std::swap(bitsCapacity_, other.bitsCapacity_);
+  std::swap(bitWords_, other.bitWords_);
+  std::swap(layoutHeight_, other.layoutHeight_);
+  std::swap(rows_, other.rows_);
+  std::swap(fill_, other.fill_);
+  std::swap(stack_, other.stack_);
 }
 
 bool RegionFiller::KernelSupported(FillKernel kernel) {

@@ -16,11 +16,12 @@ enum class FillKernel { Best, Generic, Sse2, Avx2 };
 class RegionFiller {
  public:
   explicit RegionFiller(FillKernel kernel = FillKernel::Best);
-  // A copy starts with empty scratch; only the kernel choice is copied.
+  // A copy starts with empty scratch; only the kernel choice is copied. A
+  // moved-from filler is left with empty scratch and still works.
   RegionFiller(const RegionFiller& other) : RegionFiller(other.kernel_) {}
   RegionFiller& operator=(const RegionFiller& other);
-  RegionFiller(RegionFiller&&) noexcept = default;
-  RegionFiller& operator=(RegionFiller&&) noexcept = default;
+  RegionFiller(RegionFiller&& other) noexcept;
+  RegionFiller& operator=(RegionFiller&& other) noexcept;
 
   // Whether this processor and build can run the kernel.
   static bool KernelSupported(FillKernel kernel);
@@ -56,6 +57,7 @@ class RegionFiller {
     void operator()(uint64_t* p) const { std::free(p); }
   };
 
+  void Swap(RegionFiller& other) noexcept;
   void EnsureScratch(int width, int height);
   // Clears every bit still set and forgets which fill set it.
   void ClearAllRows();

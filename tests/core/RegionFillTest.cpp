@@ -307,6 +307,35 @@ TEST(RegionFill, AWholePictureSerpentineFillsWithoutRecursion) {
   }
 }
 
+TEST(RegionFill, CopiedAndMovedFillersKeepFillingCorrectly) {
+  const std::vector<std::string> before = {
+      "..#..",
+      ".##..",
+      "#....",
+  };
+  const std::vector<std::string> after = {
+      "rr#..",
+      "r##..",
+      "#....",
+  };
+  RegionFiller used;
+  Drawn warm = Draw(before);
+  used.Fill(warm.pixels.data(), warm.width, warm.height, 4, 0, kRed);  // leaves marks behind
+  RegionFiller copy(used);
+  RegionFiller moved(std::move(used));
+  RegionFiller assigned;
+  assigned = moved;
+  for (RegionFiller* filler : {&used, &copy, &moved, &assigned}) {
+    Drawn d = Draw(before);
+    filler->Fill(d.pixels.data(), d.width, d.height, 0, 0, kRed);
+    EXPECT_EQ(Text(d), after);
+  }
+  used = std::move(moved);
+  Drawn d = Draw(before);
+  used.Fill(d.pixels.data(), d.width, d.height, 0, 0, kRed);
+  EXPECT_EQ(Text(d), after);
+}
+
 // Random pictures of many shapes, filled again and again by one filler (so
 // its kept scratch must come back clean after each call and survive changes
 // of size), and compared pixel for pixel with the reference.
