@@ -205,9 +205,9 @@ void TZipArchive::Extract() {
     archivePath = joinedPath;
   }
 
-  if (IsDirectory(ExtrBaseDir) && ::chdir(ExtrBaseDir.c_str()) != 0) {
-    // The engine then writes into the folder that was current before.
-  }
+  // The engine writes relative to the current folder, which is not restored.
+  // When the change fails the engine writes where the process already was.
+  if (IsDirectory(ExtrBaseDir)) [[maybe_unused]] const int changed = ::chdir(ExtrBaseDir.c_str());
   const int version = EngineVersion();
 
   try {

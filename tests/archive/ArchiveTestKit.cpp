@@ -21,6 +21,9 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
   std::error_code ec;
+  // Extract leaves the process in its ExtrBaseDir; never stay in a removed folder.
+  const std::string cwd = std::filesystem::current_path(ec).string();
+  if (!ec && cwd.rfind(path_, 0) == 0) std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
   std::filesystem::remove_all(path_, ec);
 }
 
