@@ -12,7 +12,7 @@
 namespace tintaro {
 
 namespace {
-constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kBufferSize = 256 * 1024;
 }
 
 bool InputFile::Open(const std::string& path) {
