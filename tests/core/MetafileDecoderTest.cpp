@@ -18,22 +18,6 @@ namespace {
 
 using test::BuildEmf;
 using test::BuildWmf;
-using test::EmfOptions;
-using test::WmfOptions;
-
-// The builders with some options changed from their defaults.
-template <class Change>
-std::vector<uint8_t> Wmf(Change change) {
-  WmfOptions options;
-  change(options);
-  return BuildWmf(options);
-}
-template <class Change>
-std::vector<uint8_t> Emf(Change change) {
-  EmfOptions options;
-  change(options);
-  return BuildEmf(options);
-}
 
 // Decodes and returns "WxH", or the failure's message.
 std::string Outcome(const std::vector<uint8_t>& file, bool enhanced = false) {
@@ -54,47 +38,24 @@ std::string Outcome(const std::vector<uint8_t>& file, bool enhanced = false) {
   return std::to_string(picture.width) + "x" + std::to_string(picture.height);
 }
 
+using Ext = std::pair<int16_t, int16_t>;  // width, height
+
 TEST(MetafileDecoder, PlaceableWmfTakesItsBoundingBoxAt96Dpi) {
   EXPECT_EQ(Outcome(BuildWmf()), "96x48");  // 1 x 0.5 inch at 1440 units per inch
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.left = 100;
-              o.top = 50;
-              o.right = 100 + 2540;
-              o.bottom = 50 + 254;
-              o.unitsPerInch = 2540;
-            })),
+  EXPECT_EQ(Outcome(BuildWmf({.left = 100, .top = 50, .right = 2640, .bottom = 304, .unitsPerInch = 2540})),
             "96x10");
   // A box drawn right to left or bottom to top has the same size.
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.left = 1440;
-              o.top = 720;
-              o.right = 0;
-              o.bottom = 0;
-            })),
-            "96x48");
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.left = -720;
-              o.top = -1440;
-              o.right = 720;
-              o.bottom = 0;
-            })),
-            "96x96");
+  EXPECT_EQ(Outcome(BuildWmf({.left = 1440, .top = 720, .right = 0, .bottom = 0})), "96x48");
+  EXPECT_EQ(Outcome(BuildWmf({.left = -720, .top = -1440, .right = 720, .bottom = 0})), "96x96");
   // Rounded to the nearest pixel: 100 twips are 6.67 pixels.
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.right = 100;
-              o.bottom = 1;
-            })),
-            "7x0");
+  EXPECT_EQ(Outcome(BuildWmf({.right = 100, .bottom = 1})), "7x0");
   // The window extent of a placeable file does not count.
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.windowExt = std::pair<int16_t, int16_t>{500, 400};
-            })),
-            "96x48");
+  EXPECT_EQ(Outcome(BuildWmf({.windowExt = Ext{500, 400}})), "96x48");
 }
 
 TEST(MetafileDecoder, PlaceableHeaderMustBeIntact) {
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) { o.breakChecksum = true; })), kMetafileNotValid);
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) { o.unitsPerInch = 0; })), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildWmf({.breakChecksum = true})), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildWmf({.unitsPerInch = 0})), kMetafileNotValid);
   std::vector<uint8_t> file = BuildWmf();
   file.resize(21);  // inside the placeable header
   EXPECT_EQ(Outcome(file), kMetafileNotValid);
@@ -106,23 +67,13 @@ TEST(MetafileDecoder, PlaceableHeaderMustBeIntact) {
 }
 
 TEST(MetafileDecoder, PlainWmfTakesItsWindowExtentOrIsEmpty) {
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.placeable = false;
-              o.windowExt = std::pair<int16_t, int16_t>{300, -200};
-            })),
-            "300x200");
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) { o.placeable = false; })), "0x0");
+  EXPECT_EQ(Outcome(BuildWmf({.placeable = false, .windowExt = Ext{300, -200}})), "300x200");
+  EXPECT_EQ(Outcome(BuildWmf({.placeable = false})), "0x0");
   // Records without an end record, then the file ends: no extent found.
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.placeable = false;
-              o.endRecord = false;
-            })),
-            "0x0");
+  EXPECT_EQ(Outcome(BuildWmf({.placeable = false, .endRecord = false})), "0x0");
   // A record whose size runs past the file stops the scan before the extent.
-  std::vector<uint8_t> file = Wmf([&](WmfOptions& o) {
-    o.placeable = false;
-    o.windowExt = std::pair<int16_t, int16_t>{30, 20};
-  });
+  std::vector<uint8_t> file = BuildWmf({.placeable = false, .windowExt = Ext{30, 20}});
+  EXPECT_EQ(Outcome(file), "30x20");
   file[18] = 0xFF, file[19] = 0xFF;  // the first record's size in words
   EXPECT_EQ(Outcome(file), "0x0");
   // A record claiming fewer than three words (its own size and function) too.
@@ -133,73 +84,44 @@ TEST(MetafileDecoder, PlainWmfTakesItsWindowExtentOrIsEmpty) {
 TEST(MetafileDecoder, WmfHeaderFieldsAreChecked) {
   for (bool placeable : {true, false}) {
     SCOPED_TRACE(placeable ? "placeable" : "plain");
-    EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-                o.placeable = placeable;
-                o.type = 2;
-                o.version = 0x0100;
-              })),
+    EXPECT_EQ(Outcome(BuildWmf({.placeable = placeable, .type = 2, .version = 0x0100})),
               placeable ? "96x48" : "0x0");
-    EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-                o.placeable = placeable;
-                o.type = 0;
-              })),
-              kMetafileNotValid);
-    EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-                o.placeable = placeable;
-                o.type = 3;
-              })),
-              kMetafileNotValid);
-    EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-                o.placeable = placeable;
-                o.headerWords = 8;
-              })),
-              kMetafileNotValid);
-    EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-                o.placeable = placeable;
-                o.version = 0x0200;
-              })),
-              kMetafileNotValid);
+    EXPECT_EQ(Outcome(BuildWmf({.placeable = placeable, .type = 0})), kMetafileNotValid);
+    EXPECT_EQ(Outcome(BuildWmf({.placeable = placeable, .type = 3})), kMetafileNotValid);
+    EXPECT_EQ(Outcome(BuildWmf({.placeable = placeable, .headerWords = 8})), kMetafileNotValid);
+    EXPECT_EQ(Outcome(BuildWmf({.placeable = placeable, .version = 0x0200})), kMetafileNotValid);
   }
   EXPECT_EQ(Outcome({}), kMetafileNotValid);
   const std::string text = "This is not a metafile at all.";
   EXPECT_EQ(Outcome({text.begin(), text.end()}), kMetafileNotValid);
-  std::vector<uint8_t> plain = Wmf([&](WmfOptions& o) { o.placeable = false; });
+  std::vector<uint8_t> plain = BuildWmf({.placeable = false});
   plain.resize(17);
   EXPECT_EQ(Outcome(plain), kMetafileNotValid);
 }
 
 TEST(MetafileDecoder, EmfTakesItsFrameAt96DpiOrElseItsBounds) {
   EXPECT_EQ(Outcome(BuildEmf(), true), "96x48");
-  EmfOptions options;
-  options.frame[0] = 1000, options.frame[2] = 1000 + 5080;  // 2 inches
-  options.frame[1] = -500, options.frame[3] = -500 + 127;   // 0.05 inch: 4.8 pixels
-  EXPECT_EQ(Outcome(BuildEmf(options), true), "192x5");
+  // 2 inches by 0.05 inch (4.8 pixels), away from the origin.
+  EXPECT_EQ(Outcome(BuildEmf({.frame = {1000, -500, 6080, -373}}), true), "192x5");
   // An empty or reversed frame falls back to the bounds (inclusive pixels).
-  options.frame[2] = options.frame[0];
-  EXPECT_EQ(Outcome(BuildEmf(options), true), "100x50");
-  options.frame[2] = options.frame[0] - 10;
-  EXPECT_EQ(Outcome(BuildEmf(options), true), "100x50");
+  EXPECT_EQ(Outcome(BuildEmf({.frame = {1000, 0, 1000, 500}}), true), "100x50");
+  EXPECT_EQ(Outcome(BuildEmf({.frame = {1000, 0, 990, 500}}), true), "100x50");
   // Nothing usable at all: an empty picture.
-  options.bounds[2] = options.bounds[0] - 1;
-  EXPECT_EQ(Outcome(BuildEmf(options), true), "0x0");
+  EXPECT_EQ(Outcome(BuildEmf({.bounds = {5, 0, 4, 49}, .frame = {0, 0, 0, 0}}), true), "0x0");
 }
 
 TEST(MetafileDecoder, EmfHeaderMustBeConsistentWithTheFile) {
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.signature = 0x464D4521; }), true), kMetafileNotValid);
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.type = 2; }), true), kMetafileNotValid);
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.headerSize = 84; }), true), kMetafileNotValid);
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.headerSize = 90; }), true),
-            kMetafileNotValid);  // not whole 32-bit words
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.headerSize = 88; }), true), "96x48");
-  const std::vector<uint8_t> good = BuildEmf();
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.totalSize = static_cast<uint32_t>(good.size() + 4); }), true),
-            kMetafileNotValid);
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.totalSize = 100; }), true),
-            kMetafileNotValid);  // less than its header
+  EXPECT_EQ(Outcome(BuildEmf({.signature = 0x464D4521}), true), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildEmf({.type = 2}), true), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildEmf({.headerSize = 84}), true), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildEmf({.headerSize = 90}), true), kMetafileNotValid);  // not whole words
+  EXPECT_EQ(Outcome(BuildEmf({.headerSize = 88}), true), "96x48");
+  const uint32_t size = static_cast<uint32_t>(BuildEmf().size());
+  EXPECT_EQ(Outcome(BuildEmf({.totalSize = size + 4}), true), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildEmf({.totalSize = 100}), true), kMetafileNotValid);  // less than its header
   // Trailing bytes past the stated size are tolerated.
-  EXPECT_EQ(Outcome(Emf([&](EmfOptions& o) { o.totalSize = static_cast<uint32_t>(good.size() - 20); }), true),
-            "96x48");
-  std::vector<uint8_t> cut = good;
+  EXPECT_EQ(Outcome(BuildEmf({.totalSize = size - 20}), true), "96x48");
+  std::vector<uint8_t> cut = BuildEmf();
   cut.resize(100);  // the header record runs past the end
   EXPECT_EQ(Outcome(cut, true), kMetafileNotValid);
   cut.resize(87);
@@ -213,31 +135,16 @@ TEST(MetafileDecoder, ContentDecidesTheFormatWhateverTheExtension) {
 
 TEST(MetafileDecoder, SizesBeyondThePictureCapAreRefused) {
   // 96 units per inch make units pixels.
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.right = 32767;
-              o.bottom = 8;
-              o.unitsPerInch = 96;
-            })),
-            "32767x8");
-  EXPECT_EQ(Outcome(Wmf([&](WmfOptions& o) {
-              o.right = 16385;
-              o.bottom = 8;
-              o.unitsPerInch = 48;
-            })),
-            kMetafileNotValid);
-  EXPECT_EQ(MetafileDeclaredSize(Wmf([&](WmfOptions& o) {
-              o.right = 16385;
-              o.bottom = 8;
-              o.unitsPerInch = 48;
-            })).width,
-            32770);
+  EXPECT_EQ(Outcome(BuildWmf({.right = 32767, .bottom = 8, .unitsPerInch = 96})), "32767x8");
+  const std::vector<uint8_t> wide = BuildWmf({.right = 16385, .bottom = 8, .unitsPerInch = 48});
+  EXPECT_EQ(MetafileDeclaredSize(wide).width, 32770);
+  EXPECT_EQ(Outcome(wide), kMetafileNotValid);
   // Each side fits but the area does not (the size is read without decoding).
-  EmfOptions huge;
-  huge.frame[2] = huge.frame[3] = 2540 * 250;  // 24000 pixels square
-  EXPECT_EQ(MetafileDeclaredSize(BuildEmf(huge)).height, 24000);
-  EXPECT_EQ(Outcome(BuildEmf(huge), true), kMetafileNotValid);
-  huge.frame[0] = huge.frame[1] = INT32_MIN, huge.frame[2] = huge.frame[3] = INT32_MAX;
-  EXPECT_EQ(Outcome(BuildEmf(huge), true), kMetafileNotValid);
+  const std::vector<uint8_t> square = BuildEmf({.frame = {0, 0, 2540 * 250, 2540 * 250}});
+  EXPECT_EQ(MetafileDeclaredSize(square).height, 24000);
+  EXPECT_EQ(Outcome(square, true), kMetafileNotValid);
+  EXPECT_EQ(Outcome(BuildEmf({.frame = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}}), true),
+            kMetafileNotValid);
   EXPECT_THROW(MetafileDeclaredSize(std::vector<uint8_t>{1, 2, 3}), EInvalidGraphic);
 }
 
@@ -253,7 +160,7 @@ TEST(MetafileDecoder, PaintSurfaceShowsMetafilesButRefusesToReadOrFillThem) {
   };
   const std::string good = path("pic.WMF"), bad = path("bad.emf");
   write(good, BuildWmf());
-  write(bad, Emf([&](EmfOptions& o) { o.signature = 0; }));
+  write(bad, BuildEmf({.signature = 0}));
 
   PaintSurface surface;
   surface.LoadPicture(good);

@@ -20,7 +20,7 @@ struct WmfOptions {
   uint16_t version = 0x0300;
   // Records: a drawing record first (so a scan must step over it), then
   // SETWINDOWEXT when given (width, height), then the end record.
-  std::optional<std::pair<int16_t, int16_t>> windowExt;
+  std::optional<std::pair<int16_t, int16_t>> windowExt = std::nullopt;
   bool endRecord = true;
 };
 
@@ -31,8 +31,8 @@ struct EmfOptions {
   int32_t frame[4] = {0, 0, 2540, 1270};  // 0.01 mm: 1 x 0.5 inch
   uint32_t type = 1;
   uint32_t signature = 0x464D4520;
-  uint32_t headerSize = 108;          // the common size with pixel-format fields
-  std::optional<uint32_t> totalSize;  // default: the real file size
+  uint32_t headerSize = 108;                         // the common size with pixel-format fields
+  std::optional<uint32_t> totalSize = std::nullopt;  // default: the real file size
 };
 
 // An EMF of a header record and an end record.
