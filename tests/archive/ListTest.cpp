@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "ArchiveTestKit.h"
 #include "archive/ZipText.h"
@@ -351,6 +352,26 @@ TEST(List, TheLastVolumeOfASetListsEntriesWhoseDirectoryStartsOnAnEarlierVolume)
   r.zip.SetZipFilename(lastName);
   EXPECT_EQ(r.zip.ErrCode, 11001);
   EXPECT_EQ(r.zip.ZipFilename(), "");
+}
+
+TEST(List, NothingAHandlerThrowsEscapesListOrExtract) {
+  TempFolder dir;
+  RecordedArchive r;
+  r.zip.Unattended = true;
+  r.zip.OnMessage = [](TZipArchive*, int, const std::string&) { throw std::runtime_error("handler"); };
+  int updates = 0;
+  r.zip.OnDirUpdate = [&](TZipArchive*) {
+    ++updates;
+    throw std::runtime_error("handler");
+  };
+  const std::string path = dir.Write("g.zip", Concat(TwoEntries().Build(), Repeat(0x41, 10)));
+  EXPECT_NO_THROW(r.zip.SetZipFilename(path));
+  // The warning's handler failed, so the listing counts as failed.
+  EXPECT_EQ(r.zip.ErrCode, 10202);
+  EXPECT_EQ(r.zip.ZipFilename(), "");
+  EXPECT_EQ(updates, 1);
+  EXPECT_NO_THROW(r.zip.Extract());
+  EXPECT_EQ(r.zip.ErrCode, 10102);
 }
 
 TEST(Volumes, TheVolumeRootOfAPathIsTheMountPointThatHoldsIt) {
