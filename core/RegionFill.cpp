@@ -34,6 +34,7 @@ struct FillJob {
   RegionFiller::RowState* rows;
   uint32_t fill;
   std::vector<RegionFiller::Span>* stack;
+  size_t maxPending;
 };
 
 inline void SetBits(uint64_t* row, int first, int last) {
@@ -58,12 +59,15 @@ inline void ClearBits(uint64_t* row, int first, int last) {
   if (wordLast > wordFirst) std::memset(row + wordFirst + 1, 0, static_cast<size_t>(wordLast - wordFirst) * sizeof(uint64_t));
 }
 
-[[gnu::noinline]] RegionFiller::Span* GrowStack(std::vector<RegionFiller::Span>& stack) {
-  stack.resize(std::max<size_t>(stack.size() * 2, 1024));
+[[gnu::noinline]] RegionFiller::Span* GrowStack(std::vector<RegionFiller::Span>& stack, size_t limit) {
+  stack.resize(std::min(std::max<size_t>(stack.size() * 2, 1024), limit));
   return stack.data();
 }
 
-using KernelFn = void (*)(const FillJob&, int, int);
+struct KernelFns {
+  bool (*run)(const FillJob&, int, int);
+  bool (*sweep)(const FillJob&);
+};
 
 // Portable blocks of four pixels, for builds without SSE2 and as a reference.
 namespace generic {
@@ -197,26 +201,30 @@ FillKernel Resolve(FillKernel kernel) {
 #endif
 }
 
-KernelFn KernelFor(FillKernel kernel) {
+KernelFns KernelFor(FillKernel kernel) {
   switch (Resolve(kernel)) {
 #if defined(__x86_64__)
-    case FillKernel::Avx2: return &avx2::RunFill;
-    case FillKernel::Sse2: return &sse2::RunFill;
+    case FillKernel::Avx2: return {&avx2::RunFill, &avx2::SweepFill};
+    case FillKernel::Sse2: return {&sse2::RunFill, &sse2::SweepFill};
 #endif
-    default: return &generic::RunFill;
+    default: return {&generic::RunFill, &generic::SweepFill};
   }
 }
 
 }  // namespace
 
-RegionFiller::RegionFiller(FillKernel kernel) : kernel_(kernel) {}
+RegionFiller::RegionFiller(FillKernel kernel, size_t maxPending)
+    : kernel_(kernel), maxPending_(std::max<size_t>(maxPending, 1)) {}
 
 RegionFiller& RegionFiller::operator=(const RegionFiller& other) {
-  if (this != &other) *this = RegionFiller(other.kernel_);
+  if (this != &other) *this = RegionFiller(other.kernel_, other.maxPending_);
   return *this;
 }
 
-RegionFiller::RegionFiller(RegionFiller&& other) noexcept : kernel_(other.kernel_) { Swap(other); }
+RegionFiller::RegionFiller(RegionFiller&& other) noexcept
+    : kernel_(other.kernel_), maxPending_(other.maxPending_) {
+  Swap(other);
+}
 
 RegionFiller& RegionFiller::operator=(RegionFiller&& other) noexcept {
   if (this != &other) {
@@ -228,6 +236,7 @@ RegionFiller& RegionFiller::operator=(RegionFiller&& other) noexcept {
 
 void RegionFiller::Swap(RegionFiller& other) noexcept {
   std::swap(kernel_, other.kernel_);
+  std::swap(maxPending_, other.maxPending_);
   std::swap(bits_, other.bits_);
   std::swap(bitsCapacity_, other.bitsCapacity_);
   std::swap(bitWords_, other.bitWords_);
@@ -295,8 +304,12 @@ void RegionFiller::Fill(uint32_t* pixels, int width, int height, int x, int y, u
   EnsureScratch(width, height);
   // A fill that fails half way (the span stack cannot grow) leaves its bits
   // behind like any other; the next fill clears them as it reaches them.
-  const FillJob job{pixels, width, height, colour, bits_.get(), bitWords_, rows_.data(), fill_, &stack_};
-  KernelFor(kernel_)(job, x, y);
+  const FillJob job{pixels, width, height, colour, bits_.get(), bitWords_, rows_.data(), fill_, &stack_, maxPending_};
+  const KernelFns kernel = KernelFor(kernel_);
+  if (kernel.run(job, x, y)) {
+    while (kernel.sweep(job)) {
+    }
+  }
 }
 
 }  // namespace tintaro

@@ -15,10 +15,15 @@ enum class FillKernel { Best, Generic, Sse2, Avx2 };
 
 class RegionFiller {
  public:
-  explicit RegionFiller(FillKernel kernel = FillKernel::Best);
-  // A copy starts with empty scratch; only the kernel choice is copied. A
+  // At most this many found runs wait for their neighbours to be scanned; a
+  // picture made to need more is finished by sweeps over the marked rows
+  // instead, so the fill's memory stays bounded (24 MiB of runs).
+  static constexpr size_t kDefaultMaxPending = size_t{1} << 20;
+
+  explicit RegionFiller(FillKernel kernel = FillKernel::Best, size_t maxPending = kDefaultMaxPending);
+  // A copy starts with empty scratch; only the settings are copied. A
   // moved-from filler is left with empty scratch and still works.
-  RegionFiller(const RegionFiller& other) : RegionFiller(other.kernel_) {}
+  RegionFiller(const RegionFiller& other) : RegionFiller(other.kernel_, other.maxPending_) {}
   RegionFiller& operator=(const RegionFiller& other);
   RegionFiller(RegionFiller&& other) noexcept;
   RegionFiller& operator=(RegionFiller&& other) noexcept;
@@ -63,6 +68,7 @@ class RegionFiller {
   void ClearAllRows();
 
   FillKernel kernel_;
+  size_t maxPending_;
   // One bit per pixel, rows of bitWords_ words, for a picture of
   // layoutHeight_ rows. It is allocated zeroed by the system, so pages that no
   // fill reaches are never touched.

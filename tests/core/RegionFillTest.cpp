@@ -307,6 +307,26 @@ TEST(RegionFill, AWholePictureSerpentineFillsWithoutRecursion) {
   }
 }
 
+TEST(RegionFill, ACombNeedingMoreQueuedRunsThanAllowedStillFillsCompletely) {
+  // Every tooth of the comb is a run waiting at once; with room for only a
+  // few, the rest are finished by sweeps.
+  const int width = 301;
+  const int height = 40;
+  std::vector<uint32_t> picture(static_cast<size_t>(width) * height, kWhite);
+  for (int y = 1; y < height; ++y) {
+    for (int x = 1; x < width; x += 2) picture[static_cast<size_t>(y) * width + x] = kBlack;
+  }
+  for (int x = 2; x < width; x += 4) picture[static_cast<size_t>(height / 2) * width + x] = kBlack;
+  std::vector<uint32_t> expected = picture;
+  ReferenceFill(expected, width, height, 0, height - 1, kRed);
+  for (size_t pending : {size_t{1}, size_t{2}, size_t{7}}) {
+    std::vector<uint32_t> ours = picture;
+    RegionFiller filler(FillKernel::Best, pending);
+    filler.Fill(ours.data(), width, height, 0, height - 1, kRed);
+    EXPECT_EQ(ours, expected) << "room for " << pending;
+  }
+}
+
 TEST(RegionFill, CopiedAndMovedFillersKeepFillingCorrectly) {
   const std::vector<std::string> before = {
       "..#..",
@@ -347,8 +367,17 @@ TEST(RegionFill, RandomPicturesMatchABreadthFirstReference) {
   }
   for (int i = 0; i < 12; ++i) sizes.push_back({1 + static_cast<int>(random() % 300), 1 + static_cast<int>(random() % 120)});
   const uint32_t palette[] = {kBlack, kWhite, kRed, kBlue, kGrey, 0x00FFFE};
-  for (FillKernel kernel : Kernels()) {
-    RegionFiller filler(kernel);
+  struct Setup {
+    FillKernel kernel;
+    size_t pending;
+  };
+  std::vector<Setup> setups;
+  for (FillKernel kernel : Kernels()) setups.push_back({kernel, RegionFiller::kDefaultMaxPending});
+  setups.push_back({FillKernel::Best, 1});
+  setups.push_back({FillKernel::Best, 5});
+  for (const Setup& setup : setups) {
+    const FillKernel kernel = setup.kernel;
+    RegionFiller filler(kernel, setup.pending);
     for (auto [width, height] : sizes) {
       for (int density : {0, 15, 35, 50, 65}) {
         std::vector<uint32_t> ours(static_cast<size_t>(width) * height);
@@ -364,7 +393,7 @@ TEST(RegionFill, RandomPicturesMatchABreadthFirstReference) {
           const uint32_t colour = palette[random() % 6];
           filler.Fill(ours.data(), width, height, x, y, colour);
           ReferenceFill(expected, width, height, x, y, colour);
-          ASSERT_EQ(ours, expected) << KernelName(kernel) << " " << width << "x" << height << " density "
+          ASSERT_EQ(ours, expected) << KernelName(kernel) << " room " << setup.pending << " " << width << "x" << height << " density "
                                     << density << " fill " << fill << " at " << x << "," << y;
         }
       }
