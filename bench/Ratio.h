@@ -21,6 +21,10 @@ struct Comparison {
 
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
+  // No colour codes: the ratio lines printed after the table must start
+  // with "ratio" for anyone who greps for them.
+  RecordingReporter() : benchmark::ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
