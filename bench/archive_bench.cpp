@@ -33,7 +33,7 @@ struct Files {
     ZipBytes z;
     for (int i = 0; i < 10000; ++i) z.Add("puzzles/p" + std::to_string(i) + ".bmp", "x");
     many = folder + "/many.zip";
-    tintaro::test::WriteBytes(many, z.Build());
+    tintaro::test::WriteFileBytes(many, z.Build());
 
     ZipBytes big;
     Bytes data(10'000'000 - 200);
@@ -50,7 +50,7 @@ struct Files {
       char name[32];
       std::snprintf(name, sizeof name, "/set%03zu.zip", i + 1);
       volumes.push_back(folder + name);
-      tintaro::test::WriteBytes(volumes.back(), parts[i]);
+      tintaro::test::WriteFileBytes(volumes.back(), parts[i]);
     }
   }
   ~Files() { std::filesystem::remove_all(folder); }

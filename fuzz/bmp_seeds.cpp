@@ -9,15 +9,8 @@
 using namespace tintaro::test;
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
-    return 2;
-  }
-  const std::string dir = argv[1];
-  int n = 0;
-  auto save = [&](const std::vector<uint8_t>& bytes) {
-    WriteFileBytes(dir + "/seed" + std::to_string(n++) + ".bmp", bytes);
-  };
+  SeedCorpus corpus(".bmp");
+  auto save = [&](std::vector<uint8_t> bytes) { corpus.Add(std::move(bytes)); };
   const int w = 7, h = 5;
   std::vector<uint32_t> colours, indices;
   for (int i = 0; i < w * h; ++i) {
@@ -69,6 +62,5 @@ int main(int argc, char** argv) {
   esc.bitsPerPixel = 4;
   esc.compression = kRle4;
   save(BuildBmp(w, h, {}, esc));
-  std::printf("%d seeds\n", n);
-  return 0;
+  return corpus.WriteFromMain(argc, argv);
 }

@@ -11,11 +11,6 @@
 using tintaro::test::ZipWriter;
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s folder\n", argv[0]);
-    return 2;
-  }
-  const std::string folder = argv[1];
   std::vector<std::vector<uint8_t>> archives;
   archives.push_back(ZipWriter().Add("pic.bmp", std::string(3000, 'p')).Add("pic.trs", "sol", ZipWriter::Method::Store)
                          .Add("spipic.bmp", "clue").Bytes());
@@ -37,14 +32,14 @@ int main(int argc, char** argv) {
       tintaro::test::PutU32(overlap, central[1] + 42, tintaro::test::GetU32(overlap, central[0] + 42));
     archives.push_back(overlap);
   }
-  int n = 0;
+  tintaro::test::SeedCorpus corpus;
   for (const auto& archive : archives) {
     for (uint8_t options : {0, 1, 2, 3, 4, 35}) {
       std::vector<uint8_t> seed;
       seed.push_back(options);
       seed.insert(seed.end(), archive.begin(), archive.end());
-      if (!tintaro::test::WriteBytes(folder + "/seed" + std::to_string(n++), seed)) return 1;
+      corpus.Add(std::move(seed));
     }
   }
-  return 0;
+  return corpus.WriteFromMain(argc, argv);
 }

@@ -5,19 +5,13 @@
 #include <vector>
 
 #include "support/IconBuilder.h"
+#include "support/TestFiles.h"
 
 using namespace tintaro::test;
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
-    return 2;
-  }
-  const std::string dir = argv[1];
-  int n = 0;
-  auto save = [&](const std::vector<uint8_t>& bytes) {
-    WriteFileBytes(dir + "/seed" + std::to_string(n++) + ".ico", bytes);
-  };
+  SeedCorpus corpus(".ico");
+  auto save = [&](std::vector<uint8_t> bytes) { corpus.Add(std::move(bytes)); };
   auto image = [](int size, int bits) {
     IconImage i;
     i.width = i.height = size;
@@ -43,6 +37,5 @@ int main(int argc, char** argv) {
   IconImage png;
   png.rawData = PngStub(64, 64);
   save(BuildIcon({image(3, 4), png, image(8, 24), image(8, 8)}));
-  std::printf("%d seeds\n", n);
-  return 0;
+  return corpus.WriteFromMain(argc, argv);
 }

@@ -1,27 +1,19 @@
 // Writes the JPEG fuzz corpus: small files of every layout the decoder
 // knows, made with the tests' builder, plus cut and spliced ones.
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/JpegBuilder.h"
+#include "support/TestFiles.h"
 
 using tintaro::test::BuildJpeg;
 using tintaro::test::GradientPixels;
 using tintaro::test::JpegOptions;
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
-    return 2;
-  }
-  int count = 0;
-  const auto write = [&](const std::vector<uint8_t>& bytes) {
-    const std::string path = std::string(argv[1]) + "/seed-" + std::to_string(count++) + ".jpg";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  };
+  tintaro::test::SeedCorpus corpus(".jpg");
+  const auto write = [&](std::vector<uint8_t> bytes) { corpus.Add(std::move(bytes)); };
   const std::vector<JpegOptions> layouts = {
       {},
       {.progressive = true},
@@ -45,6 +37,5 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> progressive = BuildJpeg(32, 32, GradientPixels(32, 32), {.progressive = true});
   write(tintaro::test::RepeatFirstScan(progressive, 3));
   write(tintaro::test::RepeatFirstScan(progressive, 300));
-  std::printf("%d seeds\n", count);
-  return 0;
+  return corpus.WriteFromMain(argc, argv);
 }

@@ -1,11 +1,11 @@
 // Writes the metafile fuzz corpus: WMF with and without the placeable
 // header, and EMF, made with the tests' builder.
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/MetafileBuilder.h"
+#include "support/TestFiles.h"
 
 using tintaro::test::BuildEmf;
 using tintaro::test::BuildWmf;
@@ -13,16 +13,8 @@ using tintaro::test::EmfOptions;
 using tintaro::test::WmfOptions;
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
-    return 2;
-  }
-  int count = 0;
-  const auto write = [&](const std::vector<uint8_t>& bytes) {
-    const std::string path = std::string(argv[1]) + "/seed-" + std::to_string(count++);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  };
+  tintaro::test::SeedCorpus corpus;
+  const auto write = [&](std::vector<uint8_t> bytes) { corpus.Add(std::move(bytes)); };
   WmfOptions wmf;
   write(BuildWmf(wmf));
   wmf.windowExt = std::pair<int16_t, int16_t>{120, 80};
@@ -42,6 +34,5 @@ int main(int argc, char** argv) {
   write(BuildEmf(emf));
   emf.frame[2] = emf.frame[0];
   write(BuildEmf(emf));
-  std::printf("%d seeds\n", count);
-  return 0;
+  return corpus.WriteFromMain(argc, argv);
 }

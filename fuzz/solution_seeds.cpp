@@ -5,15 +5,11 @@
 #include <vector>
 
 #include "support/SolutionBuilder.h"
+#include "support/TestFiles.h"
 
 using tintaro::test::SolutionBuilder;
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-    return 2;
-  }
-  const std::string folder = argv[1];
   std::vector<SolutionBuilder> seeds;
   seeds.push_back(SolutionBuilder().Header(-1, -1, 5));
   seeds.push_back(SolutionBuilder().Header(2, 1, 7).Target(1, 1).Stray(2, 2).Target(3, 3).Target(5, 5).Stray(6, 6, 9));
@@ -30,8 +26,7 @@ int main(int argc, char** argv) {
   beyond.Header(1200, -1190, 0).Option(5, 0);
   for (int i = 0; i < 11; ++i) beyond.Target(i % 8, 1);
   seeds.push_back(beyond);
-  for (size_t i = 0; i < seeds.size(); ++i) {
-    seeds[i].WriteTo(folder + "/seed" + std::to_string(i) + ".trs");
-  }
-  return 0;
+  tintaro::test::SeedCorpus corpus(".trs");
+  for (const SolutionBuilder& seed : seeds) corpus.Add(seed.Bytes());
+  return corpus.WriteFromMain(argc, argv);
 }

@@ -120,10 +120,10 @@ TEST_F(EngineTest, ExistingFilesFollowOverwriteUpdateAndFreshen) {
 TEST_F(EngineTest, TestModeChecksEveryEntryAndWritesNothing) {
   std::vector<uint8_t> bytes =
       ZipWriter().Add("good.txt", "fine data").Add("bad.txt", "MARKERdata", ZipWriter::Method::Store).Bytes();
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath(), {.test = true}), 2);
   ASSERT_EQ(PatchAll(bytes, "MARKERdata", "MARKERdatX"), 1);
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath(), {.test = true, .verbose = true}), 1);
   EXPECT_EQ(MessagesWithCode(UnzCodeDamaged).size(), 1u);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"a.zip", "out"}));
@@ -132,7 +132,7 @@ TEST_F(EngineTest, TestModeChecksEveryEntryAndWritesNothing) {
 TEST_F(EngineTest, BadCrcLeavesTheOldFileAndNoTemporaryFile) {
   std::vector<uint8_t> bytes = ZipWriter().Add("pic.bmp", "MARKER" + Pattern(5000, 3), ZipWriter::Method::Store).Bytes();
   ASSERT_EQ(PatchAll(bytes, "MARKER", "MARKEX"), 1);
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   std::ofstream("pic.bmp") << "previous picture";
   EXPECT_EQ(Exec(ArchivePath(), {.overWrite = true}), 0);
   EXPECT_EQ(Read("pic.bmp"), "previous picture");

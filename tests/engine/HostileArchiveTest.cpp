@@ -28,7 +28,7 @@ TEST_F(EngineTest, NamesThatLeaveTheFolderKeepOnlyTheirFileNamePart) {
                                    .Bytes();
   // libzip cannot write a NUL in a name; the local and central copies are patched.
   ASSERT_EQ(PatchAll(bytes, "nulXname", std::string("nul\0name", 8)), 2);
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath()), 4);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"a.zip", "out", "out/evil1.txt", "out/evil2.txt", "out/evil3.txt",
                                               "out/evil4.txt"}));
@@ -97,7 +97,7 @@ TEST_F(EngineTest, EntriesSharingTheirDataAreRefused) {
   ASSERT_EQ(central.size(), 3u);
   // The second entry points at the first one's local header, as a quine bomb does.
   PutU32(bytes, central[1] + 42, GetU32(bytes, central[0] + 42));
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath()), 1);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"a.zip", "out", "out/three.bin"}));
   EXPECT_EQ(MessagesWithCode(UnzCodeDamaged).size(), 2u);
@@ -108,7 +108,7 @@ TEST_F(EngineTest, OutputBeyondTheDeclaredSizeStopsTheEntry) {
   const size_t central = CentralHeaderOffsets(bytes).at(0);
   PutU32(bytes, central + 24, 1000);  // central uncompressed size
   PutU32(bytes, 22, 1000);            // local uncompressed size
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   std::ofstream("bomb.bin") << "old";
   EXPECT_EQ(Exec(ArchivePath(), {.overWrite = true}), 0);
   EXPECT_EQ(MessagesWithCode(UnzCodeDamaged).size(), 1u);
@@ -139,7 +139,7 @@ TEST_F(EngineTest, EntryAndRunLimitsRefuseLargeOutput) {
 TEST_F(EngineTest, ArchiveWithBytesInFrontStillExtracts) {
   std::vector<uint8_t> bytes = ZipWriter().Add("dir/pic.bmp", std::string(3000, 'p')).Add("pic.trs", "sol").Bytes();
   bytes.insert(bytes.begin(), 1000, 0x5A);
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath(), {.dirNames = true}), 2);
   EXPECT_EQ(Read("dir/pic.bmp"), std::string(3000, 'p'));
   EXPECT_EQ(Read("pic.trs"), "sol");
@@ -152,7 +152,7 @@ TEST_F(EngineTest, EndRecordLookalikeInTheCommentDoesNotHideTheEntries) {
   std::vector<uint8_t> bytes =
       ZipWriter().Add("pic.bmp", "picture").Comment("note " + marker + std::string(60000, 'c')).Bytes();
   ASSERT_EQ(PatchAll(bytes, marker, std::string("PK\x05\x06", 4) + std::string(18, '\0')), 1);
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath()), 1);
   EXPECT_EQ(Read("pic.bmp"), "picture");
 }
@@ -165,7 +165,7 @@ TEST_F(EngineTest, StrongEncryptionIsRefusedAsUnsupportedWithoutLeaking) {
   // Encrypted and strong-encryption flags, local and central.
   PutU16(bytes, 6, static_cast<uint16_t>(bytes[6] | 0x41));
   PutU16(bytes, central + 8, static_cast<uint16_t>(bytes[central + 8] | 0x41));
-  ASSERT_TRUE(WriteBytes(ArchivePath(), bytes));
+  WriteFileBytes(ArchivePath(), bytes);
   EXPECT_EQ(Exec(ArchivePath(), {.password = "secret"}), 1);
   EXPECT_EQ(MessagesWithCode(UnzCodeUnsupported).size(), 1u);
   EXPECT_EQ(Read("plain.bin"), "plain");

@@ -170,10 +170,4 @@ std::vector<uint8_t> EncodeRle4(int width, int height, const std::vector<uint32_
   return EncodeRle(width, height, indices, true);
 }
 
-void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!f) throw std::runtime_error("cannot write " + path);
-}
-
 }  // namespace tintaro::test

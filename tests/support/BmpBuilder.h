@@ -2,6 +2,8 @@
 // tests, fuzz seeds and benchmarks.
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -59,6 +61,5 @@ std::vector<uint8_t> EncodeRle8(int width, int height, const std::vector<uint32_
 std::vector<uint8_t> EncodeRle4(int width, int height, const std::vector<uint32_t>& indices);
 
 // Writes the bytes to a file, replacing it; throws std::runtime_error on failure.
-void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace tintaro::test

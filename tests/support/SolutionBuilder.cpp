@@ -1,5 +1,6 @@
 // Byte-level builder of solution files for tests, seeds and benchmarks.
 #include "support/SolutionBuilder.h"
+#include "support/TestFiles.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -32,10 +33,6 @@ SolutionBuilder& SolutionBuilder::Truncate(size_t n) {
   return *this;
 }
 
-void SolutionBuilder::WriteTo(const std::string& path) const {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
+void SolutionBuilder::WriteTo(const std::string& path) const { WriteFileBytes(path, bytes_); }
 
 }  // namespace tintaro::test

@@ -117,12 +117,6 @@ std::vector<uint8_t> ZipWriter::Bytes() const {
   return bytes;
 }
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
-
 int PatchAll(std::vector<uint8_t>& bytes, const std::string& from, const std::string& to) {
   if (from.empty() || from.size() != to.size() || bytes.size() < from.size()) return 0;
   int count = 0;

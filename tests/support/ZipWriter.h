@@ -3,6 +3,8 @@
 // modes and times; plus helpers that patch the bytes of a built archive.
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include <zip.h>
 
 #include <cstdint>
@@ -52,8 +54,6 @@ class ZipWriter {
   std::string comment_;
 };
 
-// Writes bytes to a file; false on failure.
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Replaces every occurrence of `from` by `to` (same length) and returns the
 // number replaced: a name appears once in its local and once in its central
