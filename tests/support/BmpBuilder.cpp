@@ -1,5 +1,6 @@
 // Byte-by-byte BMP writer for tests, seeds and benchmarks.
 #include "support/BmpBuilder.h"
+#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <fstream>
@@ -9,14 +10,6 @@ namespace tintaro::test {
 
 namespace {
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 
 uint32_t HeaderSize(DibHeaderKind kind) {
   switch (kind) {
@@ -110,31 +103,31 @@ std::vector<uint8_t> BuildDib(int width, int height, const std::vector<uint32_t>
   const int32_t heightField = o.heightField.value_or(o.topDown ? -height : height);
 
   std::vector<uint8_t> b;
-  Put32(b, size);
+  AppendU32LE(b, size);
   if (core) {
-    Put16(b, static_cast<uint32_t>(widthField));
-    Put16(b, static_cast<uint32_t>(heightField));
-    Put16(b, o.planes);
-    Put16(b, o.bitsPerPixel);
+    AppendU16LE(b, static_cast<uint32_t>(widthField));
+    AppendU16LE(b, static_cast<uint32_t>(heightField));
+    AppendU16LE(b, o.planes);
+    AppendU16LE(b, o.bitsPerPixel);
   } else {
-    Put32(b, static_cast<uint32_t>(widthField));
-    Put32(b, static_cast<uint32_t>(heightField));
-    Put16(b, o.planes);
-    Put16(b, o.bitsPerPixel);
-    Put32(b, o.compression);
-    Put32(b, static_cast<uint32_t>(pixelBytes.size()));
-    Put32(b, 2835);  // 72 dpi
-    Put32(b, 2835);
-    Put32(b, o.colorsUsed.value_or(static_cast<uint32_t>(o.palette.size())));
-    Put32(b, 0);
+    AppendU32LE(b, static_cast<uint32_t>(widthField));
+    AppendU32LE(b, static_cast<uint32_t>(heightField));
+    AppendU16LE(b, o.planes);
+    AppendU16LE(b, o.bitsPerPixel);
+    AppendU32LE(b, o.compression);
+    AppendU32LE(b, static_cast<uint32_t>(pixelBytes.size()));
+    AppendU32LE(b, 2835);  // 72 dpi
+    AppendU32LE(b, 2835);
+    AppendU32LE(b, o.colorsUsed.value_or(static_cast<uint32_t>(o.palette.size())));
+    AppendU32LE(b, 0);
     // Masks inside the larger headers, then zeros for colour space fields.
-    for (int i = 0; i < 4 && b.size() < size; ++i) Put32(b, o.masks[i]);
+    for (int i = 0; i < 4 && b.size() < size; ++i) AppendU32LE(b, o.masks[i]);
     while (b.size() < size) b.push_back(0);
     // Masks the header has no room for follow it.
     if (o.compression == kBitfields || o.compression == kAlphaBitfields) {
       const uint32_t inside = std::min<uint32_t>(4, (size - 40) / 4);
       const uint32_t needed = o.compression == kAlphaBitfields ? 4 : 3;
-      for (uint32_t i = inside; i < needed; ++i) Put32(b, o.masks[i]);
+      for (uint32_t i = inside; i < needed; ++i) AppendU32LE(b, o.masks[i]);
     }
   }
   for (uint32_t c : o.palette) {
@@ -156,9 +149,9 @@ std::vector<uint8_t> BuildBmp(int width, int height, const std::vector<uint32_t>
   std::vector<uint8_t> b;
   b.push_back('B');
   b.push_back('M');
-  Put32(b, static_cast<uint32_t>(14 + dib.size()));
-  Put32(b, 0);
-  Put32(b, o.offBits.value_or(static_cast<uint32_t>(14 + dib.size() - pixelBytes)));
+  AppendU32LE(b, static_cast<uint32_t>(14 + dib.size()));
+  AppendU32LE(b, 0);
+  AppendU32LE(b, o.offBits.value_or(static_cast<uint32_t>(14 + dib.size() - pixelBytes)));
   b.insert(b.end(), dib.begin(), dib.end());
   return b;
 }

@@ -1,17 +1,10 @@
 // Byte-by-byte icon and cursor writer for tests and seeds.
 #include "support/IconBuilder.h"
+#include "support/LittleEndian.h"
 
 namespace tintaro::test {
 
 namespace {
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 void Put32BE(std::vector<uint8_t>& b, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<uint8_t>(v >> s));
 }
@@ -38,9 +31,9 @@ std::vector<uint8_t> BuildIconImage(const IconImage& image) {
 std::vector<uint8_t> BuildIcon(const std::vector<IconImage>& images, uint16_t type,
                                std::optional<uint16_t> countField, uint16_t reserved) {
   std::vector<uint8_t> b;
-  Put16(b, reserved);
-  Put16(b, type);
-  Put16(b, countField.value_or(static_cast<uint16_t>(images.size())));
+  AppendU16LE(b, reserved);
+  AppendU16LE(b, type);
+  AppendU16LE(b, countField.value_or(static_cast<uint16_t>(images.size())));
   std::vector<std::vector<uint8_t>> data;
   for (const IconImage& image : images) data.push_back(BuildIconImage(image));
   uint32_t offset = static_cast<uint32_t>(6 + 16 * images.size());
@@ -50,10 +43,10 @@ std::vector<uint8_t> BuildIcon(const std::vector<IconImage>& images, uint16_t ty
     b.push_back(static_cast<uint8_t>(image.height >= 256 ? 0 : image.height));
     b.push_back(0);  // colour count
     b.push_back(0);
-    Put16(b, type == 2 ? 0 : 1);  // planes, or a cursor's hot spot x
-    Put16(b, type == 2 ? 0 : image.bitCountField);
-    Put32(b, image.sizeField.value_or(static_cast<uint32_t>(data[i].size())));
-    Put32(b, image.offsetField.value_or(offset));
+    AppendU16LE(b, type == 2 ? 0 : 1);  // planes, or a cursor's hot spot x
+    AppendU16LE(b, type == 2 ? 0 : image.bitCountField);
+    AppendU32LE(b, image.sizeField.value_or(static_cast<uint32_t>(data[i].size())));
+    AppendU32LE(b, image.offsetField.value_or(offset));
     offset += static_cast<uint32_t>(data[i].size());
   }
   for (const auto& d : data) b.insert(b.end(), d.begin(), d.end());

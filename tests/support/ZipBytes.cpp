@@ -1,6 +1,7 @@
 // Builds zip archives byte by byte, including layouts no writer library
 // would produce.
 #include "support/ZipBytes.h"
+#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <array>
@@ -20,14 +21,6 @@ std::array<uint32_t, 256> MakeCrcTable() {
   return t;
 }
 
-void Append16(Bytes& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Append32(Bytes& b, uint32_t v) {
-  Append16(b, static_cast<uint16_t>(v));
-  Append16(b, static_cast<uint16_t>(v >> 16));
-}
 void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 void Append(Bytes& b, const std::string& more) { b.insert(b.end(), more.begin(), more.end()); }
 
@@ -71,16 +64,16 @@ ZipBytes& ZipBytes::Comment(std::string comment) {
 
 Bytes ZipBytes::LocalHeader(const ZipEntrySpec& e) const {
   Bytes b;
-  Append32(b, 0x04034b50);
-  Append16(b, e.version);
-  Append16(b, e.flags);
-  Append16(b, 0);  // stored
-  Append32(b, e.dosDateTime);
-  Append32(b, Crc32Of(e.data));
-  Append32(b, static_cast<uint32_t>(e.data.size()));
-  Append32(b, static_cast<uint32_t>(e.data.size()));
-  Append16(b, static_cast<uint16_t>(e.name.size()));
-  Append16(b, static_cast<uint16_t>(e.extra.size()));
+  AppendU32LE(b, 0x04034b50);
+  AppendU16LE(b, e.version);
+  AppendU16LE(b, e.flags);
+  AppendU16LE(b, 0);  // stored
+  AppendU32LE(b, e.dosDateTime);
+  AppendU32LE(b, Crc32Of(e.data));
+  AppendU32LE(b, static_cast<uint32_t>(e.data.size()));
+  AppendU32LE(b, static_cast<uint32_t>(e.data.size()));
+  AppendU16LE(b, static_cast<uint16_t>(e.name.size()));
+  AppendU16LE(b, static_cast<uint16_t>(e.extra.size()));
   Append(b, e.name);
   Append(b, e.extra);
   return b;
@@ -88,23 +81,23 @@ Bytes ZipBytes::LocalHeader(const ZipEntrySpec& e) const {
 
 Bytes ZipBytes::CentralHeader(const ZipEntrySpec& e, uint32_t localOffset, uint16_t disk) const {
   Bytes b;
-  Append32(b, 0x02014b50);
+  AppendU32LE(b, 0x02014b50);
   b.push_back(e.version);
   b.push_back(e.hostOS);
-  Append16(b, 20);
-  Append16(b, e.flags);
-  Append16(b, 0);
-  Append32(b, e.dosDateTime);
-  Append32(b, Crc32Of(e.data));
-  Append32(b, static_cast<uint32_t>(e.data.size()));
-  Append32(b, static_cast<uint32_t>(e.data.size()));
-  Append16(b, static_cast<uint16_t>(e.name.size()));
-  Append16(b, static_cast<uint16_t>(e.extra.size()));
-  Append16(b, static_cast<uint16_t>(e.comment.size()));
-  Append16(b, disk);
-  Append16(b, 0);
-  Append32(b, e.externalAttributes);
-  Append32(b, localOffset);
+  AppendU16LE(b, 20);
+  AppendU16LE(b, e.flags);
+  AppendU16LE(b, 0);
+  AppendU32LE(b, e.dosDateTime);
+  AppendU32LE(b, Crc32Of(e.data));
+  AppendU32LE(b, static_cast<uint32_t>(e.data.size()));
+  AppendU32LE(b, static_cast<uint32_t>(e.data.size()));
+  AppendU16LE(b, static_cast<uint16_t>(e.name.size()));
+  AppendU16LE(b, static_cast<uint16_t>(e.extra.size()));
+  AppendU16LE(b, static_cast<uint16_t>(e.comment.size()));
+  AppendU16LE(b, disk);
+  AppendU16LE(b, 0);
+  AppendU32LE(b, e.externalAttributes);
+  AppendU32LE(b, localOffset);
   Append(b, e.name);
   Append(b, e.extra);
   Append(b, e.comment);
@@ -114,14 +107,14 @@ Bytes ZipBytes::CentralHeader(const ZipEntrySpec& e, uint32_t localOffset, uint1
 Bytes EndRecord(uint16_t thisDisk, uint16_t startDisk, uint16_t entriesHere, uint16_t totalEntries,
                 uint32_t directorySize, uint32_t directoryOffset, uint16_t commentLength) {
   Bytes b;
-  Append32(b, 0x06054b50);
-  Append16(b, thisDisk);
-  Append16(b, startDisk);
-  Append16(b, entriesHere);
-  Append16(b, totalEntries);
-  Append32(b, directorySize);
-  Append32(b, directoryOffset);
-  Append16(b, commentLength);
+  AppendU32LE(b, 0x06054b50);
+  AppendU16LE(b, thisDisk);
+  AppendU16LE(b, startDisk);
+  AppendU16LE(b, entriesHere);
+  AppendU16LE(b, totalEntries);
+  AppendU32LE(b, directorySize);
+  AppendU32LE(b, directoryOffset);
+  AppendU16LE(b, commentLength);
   return b;
 }
 
@@ -169,7 +162,7 @@ std::vector<Bytes> ZipBytes::BuildSpanned(size_t volumeSize) const {
     }
   };
   Bytes marker;
-  Append32(marker, 0x08074b50);
+  AppendU32LE(marker, 0x08074b50);
   whole(marker);
   std::vector<std::pair<uint16_t, uint32_t>> locals;
   for (const ZipEntrySpec& e : entries_) {
