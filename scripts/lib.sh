@@ -14,4 +14,4 @@ install_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
-  libgtest-dev libgmock-dev libjpeg62-turbo-dev libzip-dev zip)
+  libgtest-dev libjpeg62-turbo-dev libzip-dev)
