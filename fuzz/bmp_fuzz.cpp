@@ -6,6 +6,7 @@
 #include "core/Dib.h"
 #include "core/Errors.h"
 #include "core/PictureDecoders.h"
+#include "PictureChecks.h"
 
 // Pictures up to the size cap are legal even from tiny files (rows past the
 // data are zero bits), but each huge one costs seconds of memory traffic;
@@ -21,9 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Huge(data, size)) return -1;
   try {
     tintaro::DecodeBmp({data, size}, picture);
-    if (picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) __builtin_trap();
-    for (uint32_t p : picture.pixels)
-      if (p > 0xFFFFFF) __builtin_trap();
+    tintaro::fuzz::CheckDecodedPicture(picture, tintaro::PictureKind::Bitmap);
   } catch (const tintaro::EInvalidGraphic&) {
   } catch (const tintaro::EReadError&) {
   }

@@ -7,6 +7,7 @@
 #include "core/Dib.h"
 #include "core/Errors.h"
 #include "core/PictureDecoders.h"
+#include "PictureChecks.h"
 
 // Skips files listing any image above 4M pixels: legal up to the size cap,
 // but each costs seconds of memory traffic; the unit tests cover the cap.
@@ -29,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Huge(data, size)) return -1;
   try {
     tintaro::DecodeIcon({data, size}, picture);
-    if (picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) __builtin_trap();
-    for (uint32_t p : picture.pixels)
-      if (p > 0xFFFFFF) __builtin_trap();
+    tintaro::fuzz::CheckDecodedPicture(picture, tintaro::PictureKind::Icon);
   } catch (const tintaro::EInvalidGraphic&) {
   } catch (const tintaro::EReadError&) {
   }

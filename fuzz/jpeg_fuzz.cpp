@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "core/PictureDecoders.h"
 #include "core/PictureHeaderSize.h"
+#include "PictureChecks.h"
 
 namespace {
 
@@ -26,12 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const EInvalidGraphic&) {
     return 0;
   }
-  if (picture.kind != PictureKind::Jpeg ||
-      picture.pixels.size() != static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height)) {
-    __builtin_trap();
-  }
-  for (uint32_t pixel : picture.pixels) {
-    if (pixel >> 24 != 0) __builtin_trap();
-  }
+  fuzz::CheckDecodedPicture(picture, PictureKind::Jpeg);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/PictureDecoders.h"
 #include "core/PictureHeaderSize.h"
+#include "PictureChecks.h"
 
 namespace {
 
@@ -28,11 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const EInvalidGraphic&) {
     return 0;
   }
-  if (picture.kind != PictureKind::Metafile || picture.width != declared.width ||
-      picture.height != declared.height ||
-      picture.pixels.size() != static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height)) {
-    __builtin_trap();
-  }
+  fuzz::CheckDecodedPicture(picture, PictureKind::Metafile);
+  if (picture.width != declared.width || picture.height != declared.height) __builtin_trap();
   for (uint32_t pixel : picture.pixels) {
     if (pixel != kWhite) __builtin_trap();
   }
