@@ -129,63 +129,23 @@ const Scene& SceneFor(int width, int height, Drawing drawing) {
   return *scenes.back();
 }
 
-// ---- ours
+// ---- the two fillers, behind one shape so each measurement is written once.
 
-void OursWhole(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Lineless);
-  std::vector<uint32_t> pixels = scene.clean;
+struct OursFiller {
+  int width;
+  int height;
   tintaro::RegionFiller filler;
-  filler.Fill(pixels.data(), width, height, 1, 1, kRed);
-  uint32_t colour = kWhite;
-  for (auto _ : state) {
-    filler.Fill(pixels.data(), width, height, 1, 1, colour);
-    colour ^= kWhite ^ kRed;
-    benchmark::ClobberMemory();
-  }
-}
 
-void OursMaze(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Maze);
-  std::vector<uint32_t> pixels = scene.clean;
-  tintaro::RegionFiller filler;
-  filler.Fill(pixels.data(), width, height, 1, 1, kRed);
-  uint32_t colour = kWhite;
-  for (auto _ : state) {
-    filler.Fill(pixels.data(), width, height, 1, 1, colour);
-    colour ^= kWhite ^ kRed;
-    benchmark::ClobberMemory();
+  OursFiller(const std::vector<uint32_t>&, int w, int h) : width(w), height(h) {}
+  void Fill(uint32_t* pixels, int x, int y, uint32_t colour) {
+    filler.Fill(pixels, width, height, x, y, colour);
   }
-}
+};
 
-void OursCell(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Lines);
-  std::vector<uint32_t> pixels = scene.clean;
-  tintaro::RegionFiller filler;
-  filler.Fill(pixels.data(), width, height, scene.cell.x, scene.cell.y, kRed);
-  uint32_t colour = kWhite;
-  for (auto _ : state) {
-    filler.Fill(pixels.data(), width, height, scene.cell.x, scene.cell.y, colour);
-    colour ^= kWhite ^ kRed;
-    benchmark::ClobberMemory();
-  }
-}
-
-void OursUndo(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Lines);
-  std::vector<uint32_t> pixels = scene.clean;
-  tintaro::RegionFiller filler;
-  for (auto _ : state) {
-    std::memcpy(pixels.data(), scene.clean.data(), pixels.size() * sizeof(uint32_t));
-    for (const Point& p : scene.undo) filler.Fill(pixels.data(), width, height, p.x, p.y, kRed);
-    benchmark::ClobberMemory();
-  }
-}
-
-// ---- OpenCV: mask-only flood fill. The mask is kept between fills with 1 on
+// OpenCV: mask-only flood fill. The mask is kept between fills with 1 on
 // every black pixel, so OpenCV never compares colours (its image is a
 // constant 8-bit plane); the colour is then written where the mask says, and
 // those marks are reset in the same pass.
-
 struct CvFiller {
   int width;
   int height;
@@ -218,49 +178,29 @@ struct CvFiller {
   }
 };
 
-void CvWhole(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Lineless);
+// Fills one region over and over in alternating colours: the whole picture
+// from (1, 1), or one grid cell of the line drawing.
+template <class Filler, Drawing drawing>
+void RepeatedFill(benchmark::State& state, int width, int height) {
+  const Scene& scene = SceneFor(width, height, drawing);
+  const Point seed = drawing == Drawing::Lines ? scene.cell : Point{1, 1};
   std::vector<uint32_t> pixels = scene.clean;
-  CvFiller filler(pixels, width, height);
-  filler.Fill(pixels.data(), 1, 1, kRed);
+  Filler filler(pixels, width, height);
+  filler.Fill(pixels.data(), seed.x, seed.y, kRed);
   uint32_t colour = kWhite;
   for (auto _ : state) {
-    filler.Fill(pixels.data(), 1, 1, colour);
+    filler.Fill(pixels.data(), seed.x, seed.y, colour);
     colour ^= kWhite ^ kRed;
     benchmark::ClobberMemory();
   }
 }
 
-void CvMaze(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Maze);
-  std::vector<uint32_t> pixels = scene.clean;
-  CvFiller filler(pixels, width, height);
-  filler.Fill(pixels.data(), 1, 1, kRed);
-  uint32_t colour = kWhite;
-  for (auto _ : state) {
-    filler.Fill(pixels.data(), 1, 1, colour);
-    colour ^= kWhite ^ kRed;
-    benchmark::ClobberMemory();
-  }
-}
-
-void CvCell(benchmark::State& state, int width, int height) {
+// The undo pattern: the clean picture copied back, then 997 + 1000 fills.
+template <class Filler>
+void Undo(benchmark::State& state, int width, int height) {
   const Scene& scene = SceneFor(width, height, Drawing::Lines);
   std::vector<uint32_t> pixels = scene.clean;
-  CvFiller filler(pixels, width, height);
-  filler.Fill(pixels.data(), scene.cell.x, scene.cell.y, kRed);
-  uint32_t colour = kWhite;
-  for (auto _ : state) {
-    filler.Fill(pixels.data(), scene.cell.x, scene.cell.y, colour);
-    colour ^= kWhite ^ kRed;
-    benchmark::ClobberMemory();
-  }
-}
-
-void CvUndo(benchmark::State& state, int width, int height) {
-  const Scene& scene = SceneFor(width, height, Drawing::Lines);
-  std::vector<uint32_t> pixels = scene.clean;
-  CvFiller filler(pixels, width, height);
+  Filler filler(pixels, width, height);
   for (auto _ : state) {
     std::memcpy(pixels.data(), scene.clean.data(), pixels.size() * sizeof(uint32_t));
     for (const Point& p : scene.undo) filler.Fill(pixels.data(), p.x, p.y, kRed);
@@ -320,11 +260,11 @@ int main(int argc, char** argv) {
     Fn floor;
   };
   const Kind kinds[] = {
-      {"whole", OursWhole, CvWhole, FloorWhole},
-      {"cell", OursCell, CvCell, FloorCell},
+      {"whole", RepeatedFill<OursFiller, Drawing::Lineless>, RepeatedFill<CvFiller, Drawing::Lineless>, FloorWhole},
+      {"cell", RepeatedFill<OursFiller, Drawing::Lines>, RepeatedFill<CvFiller, Drawing::Lines>, FloorCell},
       // The floor here writes the whole picture, a little more than the maze.
-      {"maze", OursMaze, CvMaze, FloorWhole},
-      {"undo", OursUndo, CvUndo, FloorUndo},
+      {"maze", RepeatedFill<OursFiller, Drawing::Maze>, RepeatedFill<CvFiller, Drawing::Maze>, FloorWhole},
+      {"undo", Undo<OursFiller>, Undo<CvFiller>, FloorUndo},
   };
   const std::pair<int, int> sizes[] = {{1024, 768}, {4096, 4096}};
   std::vector<tintaro::bench::Comparison> comparisons;
