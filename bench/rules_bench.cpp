@@ -50,22 +50,29 @@ std::string TempPicture(const std::string& name, int width, int height, const st
   return path;
 }
 
-// A game on the grid drawing with 996 live moves and 1000 hinted targets;
-// stray 0 lies in a painted cell so every check fails quietly.
-struct GridGame {
+// A puzzle opened as the Load command leaves it, its picture in a BMP file.
+struct BenchGame {
   PuzzleState state;
   PaintSurface surface;
   test::FakeUi ui;
   Game game{state, surface, ui};
 
-  GridGame() {
+  void Open(const std::string& fileName, int width, int height, const std::vector<uint32_t>& pixels) {
     ResetAtWindowCreation(state);
     PrepareFirstActivation(state, ui);
     ResetForLoad(state, ui);
     state.IntroPending = false;
     state.ArchivePath = "bench.tro";
-    state.PicturePath = TempPicture("tintaro_rules_bench_grid.bmp", kGridWidth, kGridHeight, GridDrawing());
+    state.PicturePath = TempPicture(fileName, width, height, pixels);
     surface.LoadPicture(state.PicturePath);
+  }
+};
+
+// A game on the grid drawing with 996 live moves and 1000 hinted targets;
+// stray 0 lies in a painted cell so every check fails quietly.
+struct GridGame : BenchGame {
+  GridGame() {
+    Open("tintaro_rules_bench_grid.bmp", kGridWidth, kGridHeight, GridDrawing());
     for (int i = 0; i < kLiveMoves; ++i) (*state.MoveLog)[i] = CellCentre(i, MoveLive);
     state.LastMove = kLiveMoves - 1;
     for (int i = 0; i < kHints; ++i) (*state.TargetPoints)[i] = CellCentre(kLiveMoves + i, 1);
@@ -114,18 +121,8 @@ constexpr int kBigSide = 2048;
 
 // 2048 x 2048, one region over nearly all of it (a few small boxes aside), and
 // a window as large, so the random point almost always lands in that region.
-struct BigGame {
-  PuzzleState state;
-  PaintSurface surface;
-  test::FakeUi ui;
-  Game game{state, surface, ui};
-
+struct BigGame : BenchGame {
   BigGame() {
-    ResetAtWindowCreation(state);
-    PrepareFirstActivation(state, ui);
-    ResetForLoad(state, ui);
-    state.IntroPending = false;
-    state.ArchivePath = "bench.tro";
     std::vector<uint32_t> pixels(static_cast<size_t>(kBigSide) * kBigSide, kWhite);
     for (int b = 0; b < 8; ++b)
       for (int i = 0; i < 20; ++i) {
@@ -135,8 +132,7 @@ struct BigGame {
         pixels[static_cast<size_t>(y0 + i) * kBigSide + x0] = kBlack;
         pixels[static_cast<size_t>(y0 + i) * kBigSide + x0 + 19] = kBlack;
       }
-    state.PicturePath = TempPicture("tintaro_rules_bench_big.bmp", kBigSide, kBigSide, pixels);
-    surface.LoadPicture(state.PicturePath);
+    Open("tintaro_rules_bench_big.bmp", kBigSide, kBigSide, pixels);
     ui.windowWidth = kBigSide;
     ui.windowHeight = kBigSide;
     ui.clockMs = 43'200'000;
