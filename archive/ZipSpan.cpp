@@ -126,8 +126,16 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     if (startDisk != lastDiskNr_) SwitchVolume(startDisk);
     if (!in_->Seek(LoadU32LE(endRecord + 16))) throw EZipArchive(11008, true);
 
-    // Reads a 46-byte central header, moving on at a volume's end.
-    auto readCentral = [&](uint8_t* h) {
+    // Reads a 46-byte central header, moving on at a volume's end, and the
+    // name that follows it; the extra field and comment are left unread.
+    struct CentralHeader {
+      uint8_t bytes[kCentralHeaderSize];
+      uint16_t nameLength;
+      uint16_t extraLength;
+      uint16_t commentLength;
+    };
+    auto readCentral = [&](CentralHeader& c, std::string& entryName) {
+      uint8_t* h = c.bytes;
       for (;;) {
         const size_t got = in_->Read(h, kCentralHeaderSize);
         if (got == static_cast<size_t>(kCentralHeaderSize)) break;
@@ -135,6 +143,11 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
         SwitchVolume(diskNr_ + 1);
       }
       if (LoadU32LE(h) != kCentralHeaderSig) throw EZipArchive(11015, true);
+      c.nameLength = LoadU16LE(h + 28);
+      c.extraLength = LoadU16LE(h + 30);
+      c.commentLength = LoadU16LE(h + 32);
+      entryName.resize(c.nameLength);
+      if (in_->Read(entryName.data(), c.nameLength) != c.nameLength) throw EZipArchive(11017, true);
     };
 
     // First pass: names and sizes.
@@ -142,17 +155,12 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     std::unordered_map<std::string, std::vector<size_t>> byName;
     uint64_t totalBytes = 0;
     for (unsigned n = 0; n < total; ++n) {
-      uint8_t h[kCentralHeaderSize];
-      readCentral(h);
-      const uint16_t nameLength = LoadU16LE(h + 28);
-      const uint16_t extraLength = LoadU16LE(h + 30);
-      const uint16_t entryCommentLength = LoadU16LE(h + 32);
+      CentralHeader c;
       WorkItem item;
-      item.name.resize(nameLength);
-      if (in_->Read(item.name.data(), nameLength) != nameLength) throw EZipArchive(11017, true);
-      item.compressedSize = LoadU32LE(h + 20);
-      totalBytes += uint64_t{nameLength} + item.compressedSize + extraLength + entryCommentLength;
-      if (!in_->Skip(int64_t{extraLength} + entryCommentLength)) throw EZipArchive(11008, true);
+      readCentral(c, item.name);
+      item.compressedSize = LoadU32LE(c.bytes + 20);
+      totalBytes += uint64_t{c.nameLength} + item.compressedSize + c.extraLength + c.commentLength;
+      if (!in_->Skip(int64_t{c.extraLength} + c.commentLength)) throw EZipArchive(11008, true);
       byName[LowerAscii(item.name)].push_back(work.size());
       work.push_back(std::move(item));
     }
@@ -216,13 +224,9 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     const int64_t newDirectoryStart = out.Position();
     if (newDirectoryStart > int64_t{UINT32_MAX}) throw EZipArchive(11029, true);
     for (unsigned n = 0; n < total; ++n) {
-      uint8_t h[kCentralHeaderSize];
-      readCentral(h);
-      const uint16_t nameLength = LoadU16LE(h + 28);
-      const uint16_t extraLength = LoadU16LE(h + 30);
-      const uint16_t entryCommentLength = LoadU16LE(h + 32);
-      name.resize(nameLength);
-      if (in_->Read(name.data(), nameLength) != nameLength) throw EZipArchive(11017, true);
+      CentralHeader c;
+      readCentral(c, name);
+      uint8_t* h = c.bytes;
       // The n-th header is the n-th of the first pass unless the volumes changed.
       const WorkItem* item = nullptr;
       if (n < work.size() && LowerAscii(work[n].name) == LowerAscii(name)) {
@@ -235,9 +239,9 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
       for (int i = 0; i < 4; ++i) offset[i] = static_cast<uint8_t>(item->newOffset >> (8 * i));
       h[34] = 0;
       h[35] = 0;
-      if (!out.Write(h, kCentralHeaderSize) || !out.Write(name.data(), nameLength)) throw EZipArchive(11029, true);
-      CopyJoinedData(out, extraLength, 11019, false);
-      CopyJoinedData(out, entryCommentLength, 11022, false);
+      if (!out.Write(h, kCentralHeaderSize) || !out.Write(name.data(), c.nameLength)) throw EZipArchive(11029, true);
+      CopyJoinedData(out, c.extraLength, 11019, false);
+      CopyJoinedData(out, c.commentLength, 11022, false);
     }
 
     // One volume now: both disk numbers 0, and every entry on this disk.
