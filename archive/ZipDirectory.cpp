@@ -10,7 +10,7 @@
 #include "archive/ZipArch.h"
 #include "archive/ZipFiles.h"
 #include "archive/ZipFormat.h"
-#include "core/ByteReader.h"
+#include "core/picture/ByteReader.h"
 
 namespace tintaro {
 

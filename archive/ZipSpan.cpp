@@ -13,7 +13,7 @@
 #include "archive/ZipFiles.h"
 #include "archive/ZipFormat.h"
 #include "archive/ZipText.h"
-#include "core/ByteReader.h"
+#include "core/picture/ByteReader.h"
 
 namespace tintaro {
 

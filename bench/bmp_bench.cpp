@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench/Ratio.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 #include "support/BmpBuilder.h"
 
 namespace {

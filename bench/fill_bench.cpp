@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench/Ratio.h"
-#include "core/Picture.h"
-#include "core/RegionFill.h"
+#include "core/picture/Picture.h"
+#include "core/picture/RegionFill.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "bench/Ratio.h"
-#include "core/Disturbance.h"
+#include "core/rules/Disturbance.h"
 #include "core/Game.h"
-#include "core/Moves.h"
-#include "core/PaintSurface.h"
+#include "core/rules/Moves.h"
+#include "core/picture/PaintSurface.h"
 #include "core/PuzzleState.h"
 #include "support/BmpBuilder.h"
 #include "support/FakeUi.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/GameUi.h"
-#include "core/PaintSurface.h"
+#include "core/picture/PaintSurface.h"
 #include "core/PuzzleState.h"
 
 namespace tintaro {

@@ -9,7 +9,7 @@
 #include <numeric>
 #include <span>
 
-#include "core/ByteReader.h"
+#include "core/picture/ByteReader.h"
 
 namespace tintaro::engine {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/Picture.h"
+#include "core/picture/Picture.h"
 
 namespace tintaro::fuzz {
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/Dib.h"
+#include "core/picture/Dib.h"
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 #include "PictureChecks.h"
 
 // Pictures up to the size cap are legal even from tiny files (rows past the

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/ByteReader.h"
-#include "core/Dib.h"
+#include "core/picture/ByteReader.h"
+#include "core/picture/Dib.h"
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 #include "PictureChecks.h"
 
 // Skips files listing any image above 4M pixels: legal up to the size cap,

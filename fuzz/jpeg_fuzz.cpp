@@ -4,8 +4,8 @@
 #include <span>
 
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
-#include "core/PictureHeaderSize.h"
+#include "core/picture/PictureDecoders.h"
+#include "core/picture/PictureHeaderSize.h"
 #include "PictureChecks.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/Disturbance.h"
+#include "core/rules/Disturbance.h"
 #include "core/Errors.h"
 #include "core/Game.h"
-#include "core/Hints.h"
-#include "core/Moves.h"
-#include "core/SolutionCheck.h"
-#include "core/SolutionFile.h"
+#include "core/rules/Hints.h"
+#include "core/rules/Moves.h"
+#include "core/rules/SolutionCheck.h"
+#include "core/rules/SolutionFile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // command with its mode locks.
 #include <gtest/gtest.h>
 
-#include "core/Random.h"
+#include "core/rules/Random.h"
 #include "tests/rules/RulesFixture.h"
 
 namespace tintaro::test {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/Errors.h"
-#include "core/Hints.h"
+#include "core/rules/Hints.h"
 #include "tests/rules/RulesFixture.h"
 
 namespace tintaro::test {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/Errors.h"
-#include "core/Moves.h"
+#include "core/rules/Moves.h"
 #include "tests/rules/RulesFixture.h"
 
 namespace tintaro::test {

@@ -1,7 +1,7 @@
 // The random generator: seeding from the clock and the exact draws.
 #include <gtest/gtest.h>
 
-#include "core/Random.h"
+#include "core/rules/Random.h"
 #include "tests/rules/RulesFixture.h"
 
 namespace tintaro::test {

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "core/Disturbance.h"
+#include "core/rules/Disturbance.h"
 #include "core/Game.h"
-#include "core/Hints.h"
-#include "core/PaintSurface.h"
+#include "core/rules/Hints.h"
+#include "core/picture/PaintSurface.h"
 #include "core/PuzzleState.h"
-#include "core/Moves.h"
+#include "core/rules/Moves.h"
 #include "support/BmpBuilder.h"
 #include "support/FakeUi.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
-#include "core/SolutionCheck.h"
+#include "core/rules/SolutionCheck.h"
 #include "tests/rules/RulesFixture.h"
 
 namespace tintaro::test {

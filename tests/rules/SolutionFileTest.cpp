@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/Errors.h"
-#include "core/SolutionFile.h"
+#include "core/rules/SolutionFile.h"
 #include "support/SolutionBuilder.h"
 #include "tests/rules/RulesFixture.h"
 

@@ -1,11 +1,11 @@
 // The solution check reads only pixels: hinted and painted regions count alike.
-#include "core/SolutionCheck.h"
+#include "core/rules/SolutionCheck.h"
 
 #include <string>
 
 #include "core/Game.h"
 #include "core/Messages.h"
-#include "core/TableAccess.h"
+#include "core/rules/TableAccess.h"
 
 namespace tintaro {
 

@@ -1,12 +1,12 @@
 // Hints never count as moves: they live only in HintsUsed, and every replay
 // paints TargetPoints 0 ... HintsUsed - 1 red again.
-#include "core/Hints.h"
+#include "core/rules/Hints.h"
 
-#include "core/Disturbance.h"
+#include "core/rules/Disturbance.h"
 #include "core/Game.h"
 #include "core/Messages.h"
-#include "core/Moves.h"
-#include "core/TableAccess.h"
+#include "core/rules/Moves.h"
+#include "core/rules/TableAccess.h"
 
 namespace tintaro {
 

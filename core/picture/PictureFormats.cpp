@@ -1,12 +1,12 @@
 // The picture format table and the extension rule that picks a decoder.
-#include "core/PictureFormats.h"
+#include "core/picture/PictureFormats.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 
 namespace tintaro {
 

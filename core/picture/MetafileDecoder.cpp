@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "core/ByteReader.h"
+#include "core/picture/ByteReader.h"
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
-#include "core/PictureHeaderSize.h"
+#include "core/picture/PictureDecoders.h"
+#include "core/picture/PictureHeaderSize.h"
 
 namespace tintaro {
 

@@ -1,8 +1,8 @@
 // Windows BMP files: the 14-byte file header, then a device-independent bitmap.
-#include "core/ByteReader.h"
-#include "core/Dib.h"
+#include "core/picture/ByteReader.h"
+#include "core/picture/Dib.h"
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 
 namespace tintaro {
 

@@ -1,6 +1,6 @@
 // Whole-file reads with POSIX calls, so a folder or a missing file is told
 // apart from a read that fails half way.
-#include "core/FileBytes.h"
+#include "core/picture/FileBytes.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/Errors.h"
-#include "core/PaintSurface.h"
-#include "core/Picture.h"
+#include "core/picture/PaintSurface.h"
+#include "core/picture/Picture.h"
 #include "core/PuzzleState.h"
 #include "support/BmpBuilder.h"
 

@@ -1,6 +1,6 @@
 // Reads a solution file: header record, optional option record, then the
 // point records, split by kind into the target and stray tables.
-#include "core/SolutionFile.h"
+#include "core/rules/SolutionFile.h"
 
 #include <array>
 #include <cerrno>
@@ -8,10 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/ByteReader.h"
-#include "core/Disturbance.h"
+#include "core/picture/ByteReader.h"
+#include "core/rules/Disturbance.h"
 #include "core/Game.h"
-#include "core/TableAccess.h"
+#include "core/rules/TableAccess.h"
 
 namespace tintaro {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 #include "support/BmpBuilder.h"
 
 namespace tintaro {

@@ -1,13 +1,13 @@
 // Paint and unpaint moves. Nothing is undone in place: the picture is
 // reloaded from its file and the surviving moves and hints are painted again.
-#include "core/Moves.h"
+#include "core/rules/Moves.h"
 
-#include "core/Disturbance.h"
+#include "core/rules/Disturbance.h"
 #include "core/Errors.h"
 #include "core/Game.h"
 #include "core/Messages.h"
-#include "core/SolutionCheck.h"
-#include "core/TableAccess.h"
+#include "core/rules/SolutionCheck.h"
+#include "core/rules/TableAccess.h"
 
 namespace tintaro {
 

@@ -8,7 +8,7 @@
 // last marked it and between which columns; a fill clears those old bits when
 // it first reaches the row. So no call costs anything in proportion to the
 // picture, only to the region.
-#include "core/RegionFill.h"
+#include "core/picture/RegionFill.h"
 
 #include <algorithm>
 #include <cstring>
@@ -95,7 +95,7 @@ struct Block {
   void Store4(uint32_t* p) const { std::fill(p, p + 16, value); }
   void StorePartial(uint32_t* p, int n) const { std::fill(p, p + n, value); }
 };
-#include "core/RegionFillKernel.inc"
+#include "core/picture/RegionFillKernel.inc"
 #undef KERNEL_TARGET
 }  // namespace generic
 
@@ -133,7 +133,7 @@ struct Block {
     for (int i = 0; i < n; ++i) p[i] = value;
   }
 };
-#include "core/RegionFillKernel.inc"
+#include "core/picture/RegionFillKernel.inc"
 #undef KERNEL_TARGET
 }  // namespace sse2
 
@@ -178,7 +178,7 @@ struct Block {
     _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstLanes(n), vector);
   }
 };
-#include "core/RegionFillKernel.inc"
+#include "core/picture/RegionFillKernel.inc"
 #undef KERNEL_TARGET
 }  // namespace avx2
 #endif

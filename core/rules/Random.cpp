@@ -1,5 +1,5 @@
 // Seeding and drawing of the program's random generator.
-#include "core/Random.h"
+#include "core/rules/Random.h"
 
 #include "core/Game.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 #include "support/IconBuilder.h"
 
 namespace tintaro {

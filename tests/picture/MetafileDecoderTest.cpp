@@ -8,9 +8,9 @@
 #include <string>
 
 #include "core/Errors.h"
-#include "core/PaintSurface.h"
-#include "core/PictureDecoders.h"
-#include "core/PictureHeaderSize.h"
+#include "core/picture/PaintSurface.h"
+#include "core/picture/PictureDecoders.h"
+#include "core/picture/PictureHeaderSize.h"
 #include "support/MetafileBuilder.h"
 
 namespace tintaro {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Picture.h"
-#include "core/RegionFill.h"
+#include "core/picture/Picture.h"
+#include "core/picture/RegionFill.h"
 
 namespace tintaro {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "core/Picture.h"
+#include "core/picture/Picture.h"
 
 namespace tintaro {
 

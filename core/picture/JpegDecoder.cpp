@@ -12,8 +12,8 @@
 // clang-format on
 
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
-#include "core/PictureHeaderSize.h"
+#include "core/picture/PictureDecoders.h"
+#include "core/picture/PictureHeaderSize.h"
 
 static_assert(std::endian::native == std::endian::little, "RGBX rows are read as 0x00BBGGRR words");
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/Picture.h"
+#include "core/picture/Picture.h"
 
 namespace tintaro {
 

@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/ByteReader.h"
-#include "core/Dib.h"
+#include "core/picture/ByteReader.h"
+#include "core/picture/Dib.h"
 #include "core/Errors.h"
-#include "core/PictureDecoders.h"
+#include "core/picture/PictureDecoders.h"
 
 namespace tintaro {
 

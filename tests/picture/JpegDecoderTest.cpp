@@ -15,9 +15,9 @@
 // clang-format on
 
 #include "core/Errors.h"
-#include "core/PaintSurface.h"
-#include "core/PictureDecoders.h"
-#include "core/PictureHeaderSize.h"
+#include "core/picture/PaintSurface.h"
+#include "core/picture/PictureDecoders.h"
+#include "core/picture/PictureHeaderSize.h"
 #include "support/JpegBuilder.h"
 
 namespace tintaro {

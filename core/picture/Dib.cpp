@@ -1,14 +1,14 @@
 // Device-independent bitmap reading: header checks, colour table, and the row
 // converters for every bit depth and the two run-length encodings.
-#include "core/Dib.h"
+#include "core/picture/Dib.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
 
-#include "core/ByteReader.h"
-#include "core/Picture.h"
+#include "core/picture/ByteReader.h"
+#include "core/picture/Picture.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

@@ -1,6 +1,6 @@
 // The paint surface: picture loading with the format table, pixel reads and
 // the border fill.
-#include "core/PaintSurface.h"
+#include "core/picture/PaintSurface.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,9 +8,9 @@
 #include <jerror.h>
 
 #include "core/Errors.h"
-#include "core/FileBytes.h"
-#include "core/PictureDecoders.h"
-#include "core/PictureFormats.h"
+#include "core/picture/FileBytes.h"
+#include "core/picture/PictureDecoders.h"
+#include "core/picture/PictureFormats.h"
 #include "core/PuzzleState.h"
 
 namespace tintaro {

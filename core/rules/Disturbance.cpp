@@ -1,12 +1,12 @@
 // The disturbance modes and the handlers that drive them.
-#include "core/Disturbance.h"
+#include "core/rules/Disturbance.h"
 
 #include <algorithm>
 
 #include "core/Game.h"
 #include "core/Messages.h"
-#include "core/Random.h"
-#include "core/TableAccess.h"
+#include "core/rules/Random.h"
+#include "core/rules/TableAccess.h"
 
 namespace tintaro {
 
