@@ -1,0 +1,75 @@
+// The main window's command logic without a window: start-up folders and the
+// engine check, the diagnostic log, the Load command and the intro, the
+// archive component's event handlers, the About box's commands and
+// shut-down. It owns the puzzle state, the paint surface and the archive
+// component; the Qt window turns its events into calls of these handlers.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/ZipArch.h"
+#include "core/Game.h"
+#include "core/PuzzleState.h"
+#include "core/picture/PaintSurface.h"
+#include "shell/DiagnosticLog.h"
+#include "shell/ShellUi.h"
+
+namespace tintaro {
+
+class TintaroShell {
+ public:
+  explicit TintaroShell(ShellUi& ui);
+  TintaroShell(const TintaroShell&) = delete;
+  TintaroShell& operator=(const TintaroShell&) = delete;
+
+  // Main window created: ProgramDir from `executablePath` (the program
+  // passes the target of /proc/self/exe), LogMode from the first of
+  // `arguments` (the program's arguments without its name), WorkDir, the
+  // archive component and the engine.
+  void FormCreate(const std::string& executablePath, const std::vector<std::string>& arguments);
+  // Each activation of the main window: the engine check, then the
+  // first-time set-up (log, intro) while IntroPending is set. Re-entry while
+  // the set-up runs does nothing.
+  void FormActivate();
+  // The main window closes: the log, the extracted files, the engine.
+  void FormClose();
+
+  void LoadButtonClick();
+  void HelpButtonClick();
+  void AboutButtonClick();
+  // Centres Image1 in ScrollBox1.
+  void FormResize();
+
+  // The About box's buttons.
+  void AboutOkButtonClick();
+  void AboutHelpButtonClick();
+  void AboutWebButtonClick();
+
+  // The archive component's events.
+  void ZipArchive1Progress(ProgressType progrType, const std::string& filename, int64_t fileSize);
+  void ZipArchive1Message(int errCode, const std::string& message);
+
+  PuzzleState& State() { return state_; }
+  PaintSurface& Surface() { return surface_; }
+  TZipArchive& Archive() { return archive_; }
+  // The context of the core's rule handlers (moves, hints, timers, options).
+  Game& GameContext() { return game_; }
+  bool FirstTimeSetUpRunning() const { return setUpRunning_; }
+
+ private:
+  void RunFirstTimeSetUp();
+  void PlayIntro();
+  void RefuseLoad(const char* text);
+
+  ShellUi& ui_;
+  PuzzleState state_;
+  PaintSurface surface_;
+  TZipArchive archive_;
+  Game game_;
+  DiagnosticLog log_;
+  bool setUpRunning_ = false;
+};
+
+}  // namespace tintaro
