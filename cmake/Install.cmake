@@ -1,0 +1,47 @@
+# Installation and the Debian package. The program folder keeps its shape
+# under PREFIX/lib/tintaro; PREFIX/bin holds links to the two commands, so
+# the program still finds its folder through /proc/self/exe.
+include(GNUInstallDirs)
+
+set(TINTARO_INSTALL_DIR lib/tintaro)
+
+if(TARGET tintaro)
+  install(TARGETS tintaro RUNTIME DESTINATION ${TINTARO_INSTALL_DIR})
+endif()
+if(TARGET tromake)
+  install(TARGETS tromake RUNTIME DESTINATION ${TINTARO_INSTALL_DIR})
+endif()
+install(TARGETS unzeng LIBRARY DESTINATION ${TINTARO_INSTALL_DIR})
+install(FILES ${TINTARO_PROGRAM_DIR}/TRO3.trz DESTINATION ${TINTARO_INSTALL_DIR} OPTIONAL)
+install(DIRECTORY ${TINTARO_PROGRAM_DIR}/Puzzles ${TINTARO_PROGRAM_DIR}/help
+  DESTINATION ${TINTARO_INSTALL_DIR} OPTIONAL)
+
+# Relative links, made in the build tree and installed as links.
+set(link_dir ${CMAKE_BINARY_DIR}/install-links)
+file(MAKE_DIRECTORY ${link_dir})
+foreach(command tintaro tromake)
+  file(CREATE_LINK ../${TINTARO_INSTALL_DIR}/${command} ${link_dir}/${command} SYMBOLIC)
+  install(FILES ${link_dir}/${command} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
+
+set(desktop ${CMAKE_SOURCE_DIR}/data/desktop)
+install(FILES ${desktop}/org.tintaro.Tintaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${desktop}/org.tintaro.Tintaro.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${desktop}/tintaro.6 ${desktop}/tromake.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons OPTIONAL)
+
+set(CPACK_PACKAGE_NAME tintaro)
+set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VENDOR "The Tintaro developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "colour puzzle: find the picture hidden in a line drawing")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Paint the regions of a line drawing red until exactly the hidden picture's\n regions are red. Hints, a clue picture and Crazy and Insane modes; bundled\n puzzles in three tiers and tromake, a tool to build and check puzzles.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Tintaro developers <dev@tintaro.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+include(CPack)
