@@ -5,6 +5,7 @@
 // component; the Qt window turns its events into calls of these handlers.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/PuzzleState.h"
 #include "core/picture/PaintSurface.h"
 #include "shell/DiagnosticLog.h"
+#include "shell/ShellPaths.h"
 #include "shell/ShellUi.h"
 
 namespace tintaro {
@@ -57,11 +59,27 @@ class TintaroShell {
   // The context of the core's rule handlers (moves, hints, timers, options).
   Game& GameContext() { return game_; }
   bool FirstTimeSetUpRunning() const { return setUpRunning_; }
+  // The folder "TRO.log" is made in: ProgramDir, or the per-user folder when
+  // the program's own folder cannot be written.
+  const std::string& LogDir() const { return logDir_; }
+
+  // Decides which folders may be written when the work folder is chosen
+  // (set before FormCreate). Tests replace it, since root may write anywhere.
+  WritableCheck FolderWritable = FolderIsWritable;
 
  private:
   void RunFirstTimeSetUp();
+  bool CreateLog();
   void PlayIntro();
+  void EnterWelcomeState();
+  void WriteIntroSettingsToLog();
   void RefuseLoad(const char* text);
+  void RefuseArchive();
+  void LoadClue();
+  void DeleteExtractedFiles();
+  bool LogOn() const { return state_.LogMode && log_.IsOpen(); }
+  // Writes the entries and puts them on disk.
+  void WriteLog(std::initializer_list<std::string> entries);
 
   ShellUi& ui_;
   PuzzleState state_;
@@ -69,6 +87,8 @@ class TintaroShell {
   TZipArchive archive_;
   Game game_;
   DiagnosticLog log_;
+  std::string executablePath_;
+  std::string logDir_;
   bool setUpRunning_ = false;
 };
 

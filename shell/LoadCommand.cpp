@@ -1,0 +1,143 @@
+// The Load command: the open dialog, the load reset, the archive's
+// directory and extraction, then the picture, its solution and its clue.
+#include <sys/stat.h>
+
+#include "core/Errors.h"
+#include "core/Game.h"
+#include "core/PuzzleState.h"
+#include "core/rules/SolutionFile.h"
+#include "shell/ShellMessages.h"
+#include "shell/TintaroShell.h"
+
+namespace tintaro {
+
+namespace {
+
+constexpr int kNotAnArchiveCode = 11036;
+constexpr int kOutOfMemoryCode = 10103;
+// The engine's own code for memory it could not get.
+constexpr int kEngineNoMemory = 4;
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+void TintaroShell::LoadButtonClick() {
+  PuzzleState& s = state_;
+  std::string firstFolder;
+  if (s.IntroPending || s.WelcomeMode) {
+    surface_.HidePicture();
+    const std::string programFolder = FolderPart(executablePath_);
+    const std::string puzzles = programFolder + "Puzzles/";
+    firstFolder = IsFolder(puzzles) ? puzzles : programFolder;
+  }
+  PrepareLoadCommand(s, ui_);
+  const std::optional<std::string> chosen =
+      ui_.ShowOpenDialog(shellmsg::kOpenTitle, shellmsg::kOpenFilter, firstFolder);
+  if (!chosen) return;
+
+  // The shell deletes only regular files it extracted into WorkDir; the
+  // core's reset, run with the paths set aside, then deletes nothing more.
+  DeleteExtractedFiles();
+  std::string picture = std::move(s.PicturePath), solution = std::move(s.SolutionPath),
+              clue = std::move(s.CluePath);
+  s.PicturePath.clear();
+  s.SolutionPath.clear();
+  s.CluePath.clear();
+  ResetForLoad(s, ui_);
+  s.PicturePath = std::move(picture);
+  s.SolutionPath = std::move(solution);
+  s.CluePath = std::move(clue);
+  archive_.ErrCode = 0;
+
+  s.ArchivePath = *chosen;
+  archive_.SetZipFilename(s.ArchivePath);
+  if (LogOn()) {
+    WriteLog({"\r\nOpen CurrentFile: " + s.ArchivePath, "\r\n ErrCode: " + std::to_string(archive_.ErrCode)});
+  }
+  if (ExtensionOf(s.ArchivePath) != ".tro" || archive_.ErrCode == kNotAnArchiveCode) {
+    RefuseLoad(shellmsg::kNotAPuzzle);
+    archive_.ErrCode = 0;
+    return;
+  }
+
+  archive_.Unattended = true;
+  archive_.ExtrBaseDir = s.WorkDir;
+  archive_.ExtrOptions = {ExtrOverWrite};
+  archive_.Extract();
+  if (s.DiskFull || s.ArchiveCorrupt || s.NotAnArchive) return RefuseArchive();
+
+  s.PicturePath = s.WorkDir + "/" + EntryFileNamePart(s.PictureEntryName);
+  try {
+    surface_.LoadPicture(s.PicturePath);
+  } catch (const EFOpenError&) {
+    return RefuseLoad(shellmsg::kNotAPuzzle);
+  } catch (const EInvalidGraphic&) {
+    // Not a picture at all, or a path without a file name: no puzzle either.
+    return RefuseLoad(shellmsg::kNotAPuzzle);
+  } catch (const EReadError&) {
+    return RefuseLoad(shellmsg::kNotAPuzzle);
+  }
+  surface_.ShowPicture();
+  ui_.SetCaption(shellmsg::kCaptionWithFile + FileNamePart(s.ArchivePath));
+  ui_.SetScrollPositions(0, 0);
+  FormResize();
+
+  s.SolutionPath = ReplaceExtension(s.PicturePath, ".trs");
+  s.CluePath = s.WorkDir + "/spi" + FileNamePart(s.PicturePath);
+  if (ReadSolutionFile(game_, s.SolutionPath) == SolutionReadResult::Read) {
+    DeleteExtractedFile(s.WorkDir, s.SolutionPath);
+  }
+  LoadClue();
+}
+
+void TintaroShell::LoadClue() {
+  try {
+    ui_.LoadCluePicture(state_.CluePath);
+  } catch (const EFOpenError&) {
+    state_.ClueAvailable = false;
+    return;
+  } catch (const EInvalidGraphic&) {
+    // A clue that is not a picture is no clue; the file goes at the next Load.
+    state_.ClueAvailable = false;
+    return;
+  } catch (const EReadError&) {
+    state_.ClueAvailable = false;
+    return;
+  }
+  DeleteExtractedFile(state_.WorkDir, state_.CluePath);
+}
+
+void TintaroShell::RefuseLoad(const char* text) {
+  surface_.HidePicture();
+  ui_.ShowMessage(text);
+  state_.Finished = true;
+  state_.PicturePath.clear();
+  ui_.SetCaption(shellmsg::kCaption);
+  DisableAndGrey(ui_, kAllCommandButtons);
+}
+
+void TintaroShell::RefuseArchive() {
+  PuzzleState& s = state_;
+  surface_.HidePicture();
+  s.SolutionPath.clear();
+  s.PicturePath.clear();
+  ui_.SetCaption(shellmsg::kCaption);
+  const int code = archive_.ErrCode;
+  if (s.NotAnArchive) {
+    ui_.ShowMessage(shellmsg::kNotAPuzzle);
+  } else if (s.DiskFull) {
+    ui_.ShowMessage(shellmsg::kDiskFull);
+  } else if (code == kOutOfMemoryCode || code == kEngineNoMemory) {
+    ui_.ShowMessage(shellmsg::kNoMemory);
+  } else {
+    ui_.ShowMessage(shellmsg::kCorrupted);
+  }
+  s.Finished = true;
+  DisableAndGrey(ui_, kAllCommandButtons);
+}
+
+}  // namespace tintaro

@@ -1,0 +1,34 @@
+// The texts the shell shows and the names it hands to the windows, spaces
+// and line breaks included.
+#pragma once
+
+namespace tintaro::shellmsg {
+
+inline constexpr const char* kCaption = "Tintaro! - Revolutionary Color Puzzle";
+// The open puzzle's file name follows this.
+inline constexpr const char* kCaptionWithFile = "Tintaro! - Revolutionary Color Puzzle - ";
+
+inline constexpr const char* kOpenTitle = "Load Puzzle";
+inline constexpr const char* kOpenFilter = "Tintaro Puzzle|*.tro|All Files|*.*";
+
+inline constexpr const char* kNotAPuzzle = "            This is not a Puzzle file            ";
+inline constexpr const char* kDiskFull = "            Not enough free space on disk            ";
+inline constexpr const char* kNoMemory = "            Not enough memory            ";
+inline constexpr const char* kCorrupted = "            The Puzzle file is corrupted           ";
+inline constexpr const char* kEngineMissing =
+    "                libunzeng.so is missing            \r\n\r\n            Please reinstall the program            ";
+// The folder the log could not be made in follows this.
+inline constexpr const char* kCannotWrite = "Can not perform write to ";
+inline constexpr const char* kExtractFailed = "Error in Extract; Fatal DLL Exception in mainunit";
+inline constexpr const char* kWelcome = "               Welcome!            \r\n\r\n           Load a Puzzle!            ";
+
+// The main window's Help names the file in capitals, the About box in mixed case.
+inline constexpr const char* kHelpFile = "TRO.HLP";
+inline constexpr const char* kAboutHelpFile = "Tro.hlp";
+inline constexpr const char* kHelpTopic = "IDH_Intro";
+
+inline constexpr const char* kIntroArchive = "TRO3.trz";
+inline constexpr const char* kIntroPicture = "TRO3.bmp";
+inline constexpr const char* kLogFile = "TRO.log";
+
+}  // namespace tintaro::shellmsg

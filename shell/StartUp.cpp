@@ -1,0 +1,103 @@
+// Program start and end: the folders, the log flag, the engine and its check
+// on every activation, the first-time set-up with the log, and shut-down.
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "core/PuzzleState.h"
+#include "shell/ShellMessages.h"
+#include "shell/TintaroShell.h"
+
+namespace tintaro {
+
+namespace {
+
+// The archive component's code for an engine library that cannot be loaded.
+constexpr int kEngineMissing = 10704;
+
+}  // namespace
+
+TintaroShell::TintaroShell(ShellUi& ui) : ui_(ui), game_{state_, surface_, ui} {
+  archive_.OnProgress = [this](TZipArchive*, ProgressType type, const std::string& name, int64_t size) {
+    ZipArchive1Progress(type, name, size);
+  };
+  archive_.OnMessage = [this](TZipArchive*, int code, const std::string& text) { ZipArchive1Message(code, text); };
+  archive_.Host.ProcessPendingEvents = [this] { ui_.ProcessPendingEvents(); };
+  archive_.Host.ShowMessage = [this](const std::string& text) { ui_.ShowMessage(text); };
+}
+
+void TintaroShell::FormCreate(const std::string& executablePath, const std::vector<std::string>& arguments) {
+  executablePath_ = executablePath;
+  state_.ProgramDir = ProgramDirOf(executablePath);
+  state_.LogMode = !arguments.empty() && LowerAsciiLetters(arguments.front()) == "log";
+  const WorkFolders folders = ChooseWorkFolders(state_.ProgramDir, FolderWritable ? FolderWritable : FolderIsWritable);
+  state_.WorkDir = folders.workDir;
+  logDir_ = folders.logDir;
+  archive_.SetDLLDirectory(state_.ProgramDir);
+  archive_.Unattended = true;
+  archive_.LoadEngine();
+  ResetAtWindowCreation(state_);
+}
+
+void TintaroShell::FormActivate() {
+  // A window system may report an activation when a box opened by the
+  // set-up closes; the set-up must not start again inside itself.
+  if (setUpRunning_) return;
+  if (archive_.ErrCode == kEngineMissing) {
+    ui_.ShowMessage(shellmsg::kEngineMissing);
+    // Nothing can be extracted, so the set-up is not tried.
+    ui_.CloseMainWindow();
+    return;
+  }
+  if (!state_.IntroPending) return;
+  setUpRunning_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{setUpRunning_};
+  RunFirstTimeSetUp();
+}
+
+void TintaroShell::RunFirstTimeSetUp() {
+  PrepareFirstActivation(state_, ui_);
+  if (state_.LogMode && !CreateLog()) return;
+  state_.HintsUsed = 0;
+  state_.ArchivePath = state_.ProgramDir + "/" + shellmsg::kIntroArchive;
+  PlayIntro();
+}
+
+bool TintaroShell::CreateLog() {
+  // A repeated set-up (the intro interrupted by an activation) keeps
+  // writing to the log it made first instead of emptying it.
+  if (log_.IsOpen()) return true;
+  if (!log_.Create(logDir_ + "/" + shellmsg::kLogFile)) {
+    ui_.ShowMessage(shellmsg::kCannotWrite + logDir_);
+    state_.LogMode = false;
+    ui_.CloseMainWindow();
+    return false;
+  }
+  log_.Write("CurrentDir: " + state_.ProgramDir);
+  log_.Flush();
+  log_.Write("\r\nRabDir: " + state_.WorkDir);
+  log_.Flush();
+  return true;
+}
+
+void TintaroShell::WriteLog(std::initializer_list<std::string> entries) {
+  for (const std::string& entry : entries) log_.Write(entry);
+  log_.Flush();
+}
+
+void TintaroShell::DeleteExtractedFiles() {
+  DeleteExtractedFile(state_.WorkDir, state_.PicturePath);
+  DeleteExtractedFile(state_.WorkDir, state_.SolutionPath);
+  DeleteExtractedFile(state_.WorkDir, state_.CluePath);
+}
+
+void TintaroShell::FormClose() {
+  if (log_.IsOpen()) log_.Close();
+  DeleteExtractedFiles();
+  archive_.UnloadEngine();
+}
+
+}  // namespace tintaro
