@@ -1,0 +1,222 @@
+// Layout and behaviour of the four small windows, at the positions and sizes
+// they were designed with (logical pixels).
+#include "shell/qt/Dialogs.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include "shell/qt/Icons.h"
+
+namespace tintaro::qt {
+namespace {
+
+// The designed text size of the dialogs (an 8 point face at 96 dots per inch).
+constexpr int kDialogFontPixels = 11;
+
+constexpr Qt::WindowFlags kFixedDialog =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
+
+QFont DialogFont(bool bold) {
+  QFont font = QGuiApplication::font();
+  font.setPixelSize(kDialogFontPixels);
+  font.setBold(bold);
+  return font;
+}
+
+template <typename W, typename... Args>
+W* Place(QWidget* parent, int x, int y, int width, int height, Args&&... args) {
+  W* widget = new W(std::forward<Args>(args)..., parent);
+  widget->setGeometry(x, y, width, height);
+  return widget;
+}
+
+QFrame* BevelPanel(QWidget* parent, int x, int y, int width, int height) {
+  auto* panel = Place<QFrame>(parent, x, y, width, height);
+  // Raised inside a lowered edge.
+  panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  panel->setLineWidth(1);
+  panel->setMidLineWidth(0);
+  return panel;
+}
+
+}  // namespace
+
+void FixClientSize(QWidget* window, int width, int height) { window->setFixedSize(width, height); }
+
+void CentreOnScreen(QWidget* window) {
+  const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  // A window's position is its frame's top-left corner.
+  const QSize frame = window->frameGeometry().size();
+  window->move(screen->availableGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+// ---- Options
+
+TOptions::TOptions(QWidget* parent) : QDialog(parent, kFixedDialog | Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("Options"));
+  setWindowTitle(QStringLiteral("Options"));
+  setFont(DialogFont(true));
+  FixClientSize(this, 311, 213);
+  setModal(true);
+  // A frame only: the options are the dialog's own children, drawn over it.
+  RadioGroup1 = Place<QGroupBox>(this, 64, 32, 185, 121, QStringLiteral("Mode"));
+  RadioButton1 = Place<QRadioButton>(this, 120, 56, 105, 17, QStringLiteral("Normal"));
+  RadioButton2 = Place<QRadioButton>(this, 120, 88, 73, 17, QStringLiteral("Crazy"));
+  RadioButton3 = Place<QRadioButton>(this, 120, 120, 113, 17, QStringLiteral("Insane"));
+  OKBtn = Place<QPushButton>(this, 128, 168, 81, 25, QStringLiteral("Ok"));
+  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+  RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
+  OKBtn->setObjectName(QStringLiteral("OKBtn"));
+  RadioButton1->setChecked(true);
+  OKBtn->setDefault(true);
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+PlayMode TOptions::SelectedMode() const {
+  if (RadioButton3->isChecked()) return PlayMode::Insane;
+  if (RadioButton2->isChecked()) return PlayMode::Crazy;
+  return PlayMode::Normal;
+}
+
+void TOptions::SelectMode(PlayMode mode) {
+  QRadioButton* button = mode == PlayMode::Crazy ? RadioButton2 : mode == PlayMode::Insane ? RadioButton3 : RadioButton1;
+  button->setChecked(true);
+}
+
+bool TOptions::Run() {
+  if (!placed_) {
+    placed_ = true;
+    CentreOnScreen(this);
+  }
+  // The checked option stays whatever the result: it is the game's mode.
+  return exec() == QDialog::Accepted;
+}
+
+// ---- Clue window
+
+void StretchedPicture::SetImage(const QImage& image) {
+  image_ = image;
+  update();
+}
+
+void StretchedPicture::paintEvent(QPaintEvent*) {
+  if (image_.isNull()) return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(rect(), image_);
+}
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
+  setObjectName(QStringLiteral("AboutBox"));
+  setWindowTitle(QStringLiteral("Clue"));
+  setFont(DialogFont(false));
+  FixClientSize(this, 161, 183);
+  Panel1 = BevelPanel(this, 8, 8, 145, 145);
+  ProgramIcon = Place<StretchedPicture>(Panel1, 8, 8, 129, 129);
+  OKButton = Place<QPushButton>(this, 56, 160, 58, 21, QStringLiteral("OK"));
+  OKButton->setDefault(true);
+  connect(OKButton, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void TAboutBox::LoadPicture(const std::string& path) {
+  surface_.LoadPicture(path);
+  const Picture& picture = surface_.CurrentPicture();
+  // The window keeps its own copy: the surface's buffer is reused by the
+  // next load, which may fail half way.
+  ProgramIcon->SetImage(QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
+                               picture.height, static_cast<qsizetype>(picture.width) * 4,
+                               QImage::Format_RGBX8888)
+                            .copy());
+}
+
+void TAboutBox::ShowBeside(const QWidget* mainWindow) {
+  if (!placed_ && mainWindow) {
+    placed_ = true;
+    const QRect main = mainWindow->frameGeometry();
+    move(main.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+// ---- About box
+
+TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kFixedDialog) {
+  setObjectName(QStringLiteral("AboutBoxTRO"));
+  setWindowTitle(QStringLiteral("About Tintaro!"));
+  setFont(DialogFont(false));
+  FixClientSize(this, 368, 239);
+  Panel1 = BevelPanel(this, 8, 24, 145, 129);
+  ProgramIcon = Place<StretchedPicture>(Panel1, 8, 8, 129, 113);
+  ProgramIcon->SetImage(ProductPicture(QSize(129, 113), devicePixelRatioF()));
+  Label1 = Place<QLabel>(this, 192, 48, 112, 20, QStringLiteral("Tintaro! 1.0"));
+  QFont title = font();
+  title.setPixelSize(16);
+  title.setBold(true);
+  Label1->setFont(title);
+  Label2 = Place<QLabel>(this, 192, 96, 103, 39,
+                         QStringLiteral("\u00A9 2026 Tintaro developers. MIT licence."));
+  Label2->setWordWrap(true);
+  Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  OKButton = Place<QPushButton>(this, 40, 200, 75, 25, QStringLiteral("OK"));
+  WebButton = Place<QPushButton>(this, 152, 200, 75, 25, QStringLiteral("WWW"));
+  HelpButton = Place<QPushButton>(this, 256, 200, 75, 25, QStringLiteral("Help"));
+  OKButton->setDefault(true);
+  connect(OKButton, &QPushButton::clicked, this, [this] {
+    if (onOk) onOk();
+  });
+  connect(WebButton, &QPushButton::clicked, this, [this] {
+    if (onWeb) onWeb();
+  });
+  connect(HelpButton, &QPushButton::clicked, this, [this] {
+    if (onHelp) onHelp();
+  });
+}
+
+void TAboutBoxTRO::ShowCentred() {
+  if (!placed_) {
+    placed_ = true;
+    CentreOnScreen(this);
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+// ---- Hint Limit
+
+TOkCanclDlg::TOkCanclDlg(QWidget* parent) : QDialog(parent, kFixedDialog | Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("OkCanclDlg"));
+  setWindowTitle(QStringLiteral("Hint Limit"));
+  setFont(DialogFont(false));
+  FixClientSize(this, 311, 213);
+  Bevel1 = Place<QFrame>(this, 8, 8, 297, 153);
+  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  Label1 = Place<QLabel>(this, 56, 32, 195, 20, QStringLiteral("Specify Number of Hints"));
+  QFont title = font();
+  title.setPixelSize(16);
+  title.setBold(true);
+  Label1->setFont(title);
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->setStyleSheet(QStringLiteral("color: red"));
+  Edit1 = Place<QLineEdit>(this, 144, 104, 33, 21, QStringLiteral("0"));
+  Edit1->setValidator(new QIntValidator(0, 999, Edit1));
+  OKBtn = Place<QPushButton>(this, 71, 180, 75, 25, QStringLiteral("OK"));
+  CancelBtn = Place<QPushButton>(this, 151, 180, 75, 25, QStringLiteral("Cancel"));
+  OKBtn->setDefault(true);
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+}  // namespace tintaro::qt
