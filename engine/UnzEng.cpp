@@ -13,7 +13,8 @@
 //  - entries whose local data overlap another entry's are refused, and each
 //    entry may not produce more than its declared size, kEntryLimit bytes, or
 //    what is left of kRunLimit for the whole run;
-//  - bytes in front of the archive are cut off before libzip sees it.
+//  - libzip is shown only the directory the engine read (DirectorySource),
+//    and while it reads an entry only that entry's bytes.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -34,6 +35,7 @@
 #include <vector>
 
 #include "archive/UnzEngine.h"
+#include "engine/DirectorySource.h"
 #include "engine/EntryPath.h"
 #include "engine/ZipLayout.h"
 
@@ -213,7 +215,9 @@ class Run {
       return;
     }
     const std::string path = req_.ArchivePath;
-    Fd archive(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a named pipe put in the archive's place cannot
+    // hang the open; it is then refused as not a regular file.
+    Fd archive(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat st;
     if (archive.Get() < 0 || fstat(archive.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
       Message(UnzCodeOpenFailed, "Cannot open the archive %s: %s", Printable(path).c_str(),
@@ -235,6 +239,9 @@ class Run {
       case LayoutResult::ReadFailed:
         Message(UnzCodeOpenFailed, "Cannot read the archive %s", Printable(path).c_str());
         return;
+      case LayoutResult::MultiVolume:
+        Message(UnzCodeUnsupported, "Part of a multi-volume archive: %s", Printable(path).c_str());
+        return;
     }
     if (!OpenWithLibzip(archive.Get(), path)) return;
     if (!req_.Test) {
@@ -248,19 +255,12 @@ class Run {
   }
 
   bool OpenWithLibzip(int fd, const std::string& path) {
-    // libzip reads the archive from where its own offsets start.
-    FILE* file = nullptr;
-    if (int copy = dup(fd); copy >= 0) {
-      file = fdopen(copy, "rb");
-      if (!file) close(copy);
-    }
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source =
-        file ? zip_source_filep_create(file, static_cast<zip_uint64_t>(layout_.prefix), -1, &error) : nullptr;
+    source_ = std::make_unique<DirectorySource>(fd, layout_);
+    zip_source_t* source = source_->Create(&error);
     if (!source) {
-      if (file) fclose(file);
-      Message(UnzCodeOpenFailed, "Cannot read the archive %s", Printable(path).c_str());
+      Message(UnzCodeNoMemory, "Cannot read the archive %s", Printable(path).c_str());
       zip_error_fini(&error);
       return false;
     }
@@ -283,6 +283,20 @@ class Run {
       return false;
     }
     return true;
+  }
+
+  // libzip read the same directory bytes, so its entry `index` is ours; its
+  // sizes, method and CRC must still say so. The name is not compared: libzip
+  // replaces it by a Unicode Path extra field, while the engine keeps the
+  // stored name, as the archive component lists it.
+  bool SameAsLibzip(const LayoutEntry& e, const zip_stat_t& st) const {
+    const zip_uint64_t need = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD;
+    // AES entries store method 99 and keep the real one in their extra field.
+    const bool aes = e.method == 99 && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+                     (st.encryption_method == ZIP_EM_AES_128 || st.encryption_method == ZIP_EM_AES_192 ||
+                      st.encryption_method == ZIP_EM_AES_256);
+    return (st.valid & need) == need && st.size == e.uncompressedSize && st.comp_size == e.compressedSize &&
+           (st.comp_method == e.method || aes) && (!(st.valid & ZIP_STAT_CRC) || st.crc == e.crc);
   }
 
   void ExtractAll() {
@@ -351,10 +365,8 @@ class Run {
       Message(UnzCodeUnsafeEntry, "Link entry not extracted: %s", shown.c_str());
       return;
     }
-    const char* libName = zip_get_name(zip_.get(), index, ZIP_FL_ENC_RAW);
     zip_stat_t st;
-    if (!libName || libName != e.rawName || zip_stat_index(zip_.get(), index, 0, &st) != 0 ||
-        !(st.valid & ZIP_STAT_SIZE) || st.size != e.uncompressedSize || !e.rangeValid) {
+    if (zip_stat_index(zip_.get(), index, 0, &st) != 0 || !SameAsLibzip(e, st) || !e.rangeValid) {
       Message(UnzCodeDamaged, "Damaged entry: %s", shown.c_str());
       return;
     }
@@ -393,6 +405,7 @@ class Run {
       Message(UnzCodeUnsupported, "Unsupported method: %s", shown.c_str());
       return;
     }
+    source_->Confine(e.rangeStart, e.rangeEnd);
     zip_file_t* raw = password_.empty() ? zip_fopen_index(zip_.get(), index, 0)
                                         : zip_fopen_index_encrypted(zip_.get(), index, 0, password_.c_str());
     if (!raw) {
@@ -481,18 +494,25 @@ class Run {
         Message(UnzCodeNoMemory, "Out of memory: %s", shown.c_str());
         break;
       case ZIP_ER_CRC:
+      case ZIP_ER_ZLIB:
+      case ZIP_ER_COMPRESSED_DATA:
         // A wrong password slips past the one-byte check of the traditional
-        // encryption once in 256 tries and then shows as a CRC error.
+        // encryption once in 256 tries; the data then fails to inflate or
+        // to match its CRC.
         if (encrypted)
-          Message(UnzCodeBadPassword, "CRC error, wrong password? %s", shown.c_str());
+          Message(UnzCodeBadPassword, "Wrong password or damaged data: %s", shown.c_str());
         else
-          Message(UnzCodeDamaged, "CRC error: %s", shown.c_str());
+          Message(UnzCodeDamaged, "%s: %s", ze == ZIP_ER_CRC ? "CRC error" : zip_error_strerror(error), shown.c_str());
         break;
       default:
         Message(UnzCodeDamaged, "Damaged entry (%s): %s", zip_error_strerror(error), shown.c_str());
         break;
     }
   }
+
+  // Data of an encrypted entry that comes out wrong most likely met a wrong
+  // password that passed the one-byte check.
+  static int32_t DataCode(const LayoutEntry& e) { return (e.flags & 1) ? UnzCodeBadPassword : UnzCodeDamaged; }
 
   // Reads the entry to its end (where libzip checks the CRC), writing to
   // `out` unless it is -1. False after a reported failure or a stop.
@@ -510,7 +530,7 @@ class Run {
       if (got == 0) break;
       done += static_cast<uint64_t>(got);
       if (done > declared) {
-        Message(UnzCodeDamaged, "More data than declared: %s", shown.c_str());
+        Message(DataCode(e), "More data than declared: %s", shown.c_str());
         return false;
       }
       runBytes_ += static_cast<uint64_t>(got);
@@ -518,7 +538,7 @@ class Run {
       if (!Report(UnzActionBytes, 0, static_cast<int32_t>(got), "")) return false;
     }
     if (done != declared) {
-      Message(UnzCodeDamaged, "Less data than declared: %s", shown.c_str());
+      Message(DataCode(e), "Less data than declared: %s", shown.c_str());
       return false;
     }
     return true;
@@ -613,6 +633,7 @@ class Run {
   std::vector<std::string> specs_;
   std::string password_;
   ZipLayout layout_;
+  std::unique_ptr<DirectorySource> source_;  // outlives zip_, which reads through it
   std::unique_ptr<zip_t, ZipCloser> zip_;
   Fd base_;
   std::vector<uint8_t> buffer_;

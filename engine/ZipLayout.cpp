@@ -44,6 +44,8 @@ bool ReadAt(int fd, uint64_t offset, size_t n, uint8_t* out) {
 
 struct EndInfo {
   uint64_t entries = 0;
+  uint16_t entries16 = 0;    // the 32-bit record's count, which the listing reads
+  bool multiVolume = false;  // disk numbers or the count on this disk say so
   uint64_t cdSize = 0;
   uint64_t cdOffset = 0;
   uint64_t cdEnd = 0;  // file position where the central directory must end
@@ -97,6 +99,8 @@ LayoutResult FindEnd(int fd, uint64_t fileSize, EndInfo& out) {
       if (exact ? recordEnd != fileSize : recordEnd > fileSize) continue;
       EndInfo info;
       info.entries = LoadU16LE(p + 10);
+      info.entries16 = LoadU16LE(p + 10);
+      info.multiVolume = LoadU16LE(p + 4) != 0 || LoadU16LE(p + 6) != 0 || LoadU16LE(p + 8) != info.entries16;
       info.cdSize = LoadU32LE(p + 12);
       info.cdOffset = LoadU32LE(p + 16);
       info.cdEnd = pos;
@@ -104,6 +108,8 @@ LayoutResult FindEnd(int fd, uint64_t fileSize, EndInfo& out) {
       if (zip64 && pos >= kZip64LocatorSize) {
         EndInfo wide;
         if (ReadZip64End(fd, pos - kZip64LocatorSize, wide) && Plausible(wide)) {
+          wide.entries16 = info.entries16;
+          wide.multiVolume = info.multiVolume;
           out = wide;
           return LayoutResult::Ok;
         }
@@ -168,10 +174,18 @@ LayoutResult ReadZipLayout(int fd, uint64_t fileSize, ZipLayout& layout) {
   layout.prefix = 0;
   EndInfo end;
   if (LayoutResult r = FindEnd(fd, fileSize, end); r != LayoutResult::Ok) return r;
+  if (end.multiVolume) return LayoutResult::MultiVolume;
+  // 0xFFFF in the 32-bit record means "see zip64" but is also what the
+  // listing reads, so only a zip64 count of exactly that agrees with it.
+  if (end.entries != end.entries16) return LayoutResult::Damaged;
   if (end.cdSize > kMaxCentralDirectoryBytes) return LayoutResult::TooLarge;
   // Every header takes at least 46 bytes, which caps the count before reserving.
   if (end.entries > end.cdSize / kCentralSize) return LayoutResult::Damaged;
   layout.prefix = end.cdEnd - end.cdSize - end.cdOffset;
+  // libzip is handed the directory behind a 32-bit end record of our own.
+  if (end.cdOffset + end.cdSize > UINT32_MAX - 1) return LayoutResult::TooLarge;
+  layout.cdOffset = end.cdOffset;
+  layout.cdSize = end.cdSize;
 
   std::vector<uint8_t> cd(end.cdSize);
   if (!ReadAt(fd, layout.prefix + end.cdOffset, cd.size(), cd.data())) return LayoutResult::ReadFailed;

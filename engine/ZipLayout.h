@@ -29,10 +29,14 @@ struct LayoutEntry {
   uint8_t HostSystem() const { return static_cast<uint8_t>(versionMadeBy >> 8); }
 };
 
-enum class LayoutResult { Ok, NotAnArchive, Damaged, TooLarge, ReadFailed };
+enum class LayoutResult { Ok, NotAnArchive, Damaged, TooLarge, ReadFailed, MultiVolume };
 
 struct ZipLayout {
   uint64_t prefix = 0;  // bytes in front of the archive proper
+  // The central directory the entries were read from, relative to the
+  // archive's start; libzip is shown this directory and no other.
+  uint64_t cdOffset = 0;
+  uint64_t cdSize = 0;
   std::vector<LayoutEntry> entries;
 };
 
@@ -41,6 +45,10 @@ inline constexpr uint64_t kMaxCentralDirectoryBytes = uint64_t{64} << 20;
 
 // Reads the layout of the archive in the open file `fd` of `fileSize` bytes.
 // Every length is checked against the file before it is read or allocated.
+// The archive component lists the 16-bit entry count of the end record, so a
+// zip64 record that counts otherwise, or a directory beyond 4 GiB, is refused
+// as damaged or too large rather than read differently; an end record naming
+// another volume, or fewer entries on this one, is refused as multi-volume.
 LayoutResult ReadZipLayout(int fd, uint64_t fileSize, ZipLayout& layout);
 
 }  // namespace tintaro::engine
