@@ -1,0 +1,32 @@
+// Making a puzzle archive: from a parsed source (build) or from a built-in
+// shape (generate). Draws with Qt, so a QGuiApplication must exist.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/PuzzleSource.h"
+
+namespace tintaro::tools {
+
+struct BuildRequest {
+  PuzzleSource source;
+  std::string baseDir;        // files named by the source are found here
+  std::string name;           // picture base name when the source gives none
+  std::string hiddenSvgText;  // the hidden shape's SVG in place of source.hidden
+};
+
+struct BuildReport {
+  std::string error;  // empty on success
+  int targets = 0;
+  int strays = 0;
+};
+
+BuildReport BuildPuzzle(const BuildRequest& request, const std::string& outputPath);
+
+// The shapes `generate` knows, and the SVG of one ("" for an unknown name).
+std::vector<std::string> BuiltinShapeNames();
+std::string BuiltinShapeSvg(const std::string& name);
+
+}  // namespace tintaro::tools

@@ -1,0 +1,284 @@
+// The checker. Faults are collected rather than stopped at, so an author
+// sees everything wrong with a puzzle in one run.
+#include "tools/Checker.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "archive/ZipArch.h"
+#include "core/Errors.h"
+#include "core/Game.h"
+#include "core/Messages.h"
+#include "core/picture/PaintSurface.h"
+#include "core/PuzzleState.h"
+#include "core/rules/Moves.h"
+#include "core/rules/SolutionFile.h"
+#include "tools/HeadlessUi.h"
+#include "tools/Regions.h"
+
+namespace tintaro::tools {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FileNamePart(const std::string& entry) {
+  const size_t cut = entry.find_last_of("\\/");
+  return cut == std::string::npos ? entry : entry.substr(cut + 1);
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The shell's rule for the puzzle picture: exactly ".bmp", not "spi...".
+bool IsPictureEntry(const std::string& name) {
+  if (!EndsWith(name, ".bmp")) return false;
+  std::string prefix = name.substr(0, 3);
+  for (char& c : prefix)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return prefix != "spi";
+}
+
+std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+
+// A folder of our own under the system's temporary folder, removed at the end.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "tromake-XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct Load {
+  std::string fault;
+  bool ok() const { return fault.empty(); }
+};
+
+Load LoadInto(PaintSurface& surface, const std::string& path) {
+  try {
+    surface.LoadPicture(path);
+  } catch (const Exception& e) {
+    return {e.what()};
+  }
+  return {};
+}
+
+void CheckPoints(Inspection& in, const RegionMap& map, const Picture& picture) {
+  const int32_t background = map.At(1, 1);
+  const std::vector<std::vector<int64_t>> gaps = JoiningGaps(picture, map);
+  std::map<int32_t, std::string> owner;  // region -> the point that claimed it
+  std::map<int32_t, bool> gapReported;
+  auto visit = [&](const SeedPoint& p, bool target, size_t index) {
+    const std::string what = std::string(target ? "target " : "stray ") + std::to_string(index + 1) + " at " +
+                             Point(p.x, p.y);
+    if (p.x < 0 || p.y < 0 || p.x >= picture.width || p.y >= picture.height) {
+      in.faults.push_back(what + " lies outside the picture");
+      return;
+    }
+    const int32_t region = map.At(p.x, p.y);
+    if (region < 0) {
+      in.faults.push_back(what + " lies on a black line");
+      return;
+    }
+    const RegionInfo& r = map.regions[static_cast<size_t>(region)];
+    if (auto it = owner.find(region); it != owner.end()) {
+      const bool otherTarget = it->second.rfind("target", 0) == 0;
+      if (target || otherTarget)
+        in.faults.push_back(what + " shares its region with " + it->second +
+                            (target && otherTarget ? " (two targets in one region)" : " (a target and a stray in one region)"));
+    } else {
+      owner[region] = what;
+    }
+    if (target && region == background)
+      in.faults.push_back(what + " lies in the background (the region of pixel 1,1): the game undoes a paint there");
+    if (target && r.maxSquare < kMinClickSide)
+      in.faults.push_back(what + ": its region is too small to click (largest square " + std::to_string(r.maxSquare) +
+                          " x " + std::to_string(r.maxSquare) + ", under 8 x 8)");
+    const auto& g = gaps[static_cast<size_t>(region)];
+    if (!g.empty() && !gapReported[region]) {
+      gapReported[region] = true;
+      in.faults.push_back(what + ": its region is joined to another only through a one-pixel gap in a line at " +
+                          Point(static_cast<int>(g[0] % picture.width), static_cast<int>(g[0] / picture.width)));
+    }
+  };
+  for (size_t i = 0; i < in.targets.size(); ++i) visit(in.targets[i], true, i);
+  for (size_t i = 0; i < in.strays.size(); ++i) visit(in.strays[i], false, i);
+}
+
+// Paints every target with the primary click, as a player would, until the
+// game congratulates. A Crazy flood may recolour a region already painted,
+// so the targets are gone over again a few times.
+bool PlaySolution(Game& game, HeadlessUi& ui, const Inspection& in) {
+  for (int pass = 0; pass < 8; ++pass) {
+    for (const SeedPoint& t : in.targets) {
+      if (game.state.Finished) break;
+      if (game.surface.PixelAt(t.x, t.y) == kRed) continue;
+      MouseMoveXY(game, t.x, t.y);
+      Image1MouseClick(game);
+    }
+    if (game.state.Finished) break;
+  }
+  const std::string congratulation = msg::kCongratulations;
+  return std::any_of(ui.messages.begin(), ui.messages.end(),
+                     [&](const std::string& m) { return m.rfind(congratulation, 0) == 0; });
+}
+
+}  // namespace
+
+Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play) {
+  Inspection in;
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (ec || !fs::exists(status)) {
+    in.faults.push_back("cannot open the file");
+    return in;
+  }
+  if (!fs::is_regular_file(status)) {
+    in.faults.push_back("not a regular file");
+    return in;
+  }
+
+  TZipArchive zip;
+  zip.Unattended = true;
+  zip.SetDLLDirectory(engineDir);
+  zip.ErrCode = 0;
+  zip.SetZipFilename(path);
+  if (zip.ErrCode == 11036) {
+    in.faults.push_back("not a zip archive");
+    return in;
+  }
+  if (zip.ErrCode != 0) in.faults.push_back("archive directory: " + zip.Message);
+  for (const ZipDirEntry& e : zip.DirEntries()) {
+    in.entries.push_back({e.FileName, e.UncompressedSize, e.CompressedSize});
+    if (IsPictureEntry(e.FileName)) {
+      if (!in.pictureName.empty())
+        in.faults.push_back("more than one puzzle picture (" + in.pictureName + ", " + FileNamePart(e.FileName) +
+                            "): the game takes the one extracted last");
+      in.pictureName = FileNamePart(e.FileName);
+    }
+  }
+  if (in.pictureName.empty()) {
+    in.faults.push_back("no puzzle picture entry (a .bmp whose name does not start with \"spi\")");
+    return in;
+  }
+  const std::string base = in.pictureName.substr(0, in.pictureName.size() - 4);
+  for (const EntryInfo& e : in.entries) {
+    if (FileNamePart(e.name) == base + ".trs") in.hasSolution = true;
+    if (FileNamePart(e.name) == "spi" + in.pictureName) in.hasClue = true;
+  }
+  if (!in.hasSolution) in.faults.push_back("no solution entry " + base + ".trs");
+  if (!in.hasClue) in.faults.push_back("no clue entry spi" + in.pictureName);
+
+  TempDir work;
+  if (work.Path().empty()) {
+    in.faults.push_back("cannot make a temporary folder");
+    return in;
+  }
+  zip.ErrCode = 0;
+  zip.ExtrBaseDir = work.Path();
+  zip.ExtrOptions = {ExtrOverWrite};
+  // Extract moves the process into the folder it extracts to; that folder
+  // is removed at the end, and relative paths must keep their meaning.
+  const fs::path before = fs::current_path(ec);
+  zip.Extract();
+  if (!before.empty()) fs::current_path(before, ec);
+  if (zip.ErrCode != 0) {
+    in.faults.push_back("extraction failed: " + zip.Message);
+    return in;
+  }
+
+  PuzzleState state;
+  HeadlessUi ui;
+  PaintSurface surface;
+  Game game{state, surface, ui};
+  PrepareFirstActivation(state, ui);
+  ResetForLoad(state, ui);
+  state.ArchivePath = path;
+  state.WorkDir = work.Path();
+  state.PicturePath = work.Path() + "/" + in.pictureName;
+  state.SolutionPath = work.Path() + "/" + base + ".trs";
+  state.CluePath = work.Path() + "/spi" + in.pictureName;
+
+  if (Load l = LoadInto(surface, state.PicturePath); !l.ok()) {
+    in.faults.push_back("the picture cannot be loaded: " + l.fault);
+    return in;
+  }
+  in.picture = surface.CurrentPicture();
+  in.width = in.picture.width;
+  in.height = in.picture.height;
+  if (in.width <= 0 || in.height <= 0) {
+    in.faults.push_back("the picture is empty");
+    return in;
+  }
+  if (const int64_t grey = CountGreyEdgePixels(in.picture); grey > 0)
+    in.faults.push_back("the picture has " + std::to_string(grey) +
+                        " grey pixels beside its black lines (anti-aliased edges: regions bleed into each other)");
+
+  if (in.hasClue) {
+    PaintSurface clue;
+    if (Load l = LoadInto(clue, state.CluePath); !l.ok()) {
+      in.faults.push_back("the clue picture cannot be loaded: " + l.fault);
+    } else {
+      in.clueWidth = clue.Width();
+      in.clueHeight = clue.Height();
+      if (in.clueWidth <= 0 || in.clueHeight <= 0) in.faults.push_back("the clue picture is empty");
+    }
+  }
+
+  if (!in.hasSolution) return in;
+  try {
+    in.solutionRead = ReadSolutionFile(game, state.SolutionPath) == SolutionReadResult::Read;
+  } catch (const ERangeError&) {
+    in.faults.push_back("the solution lists more than 1000 targets or strays");
+    return in;
+  }
+  if (!in.solutionRead) {
+    in.faults.push_back("the solution file is cut short or unreadable");
+    return in;
+  }
+  for (int32_t i = 0; i <= state.LastTargetIndex; ++i)
+    in.targets.push_back({(*state.TargetPoints)[static_cast<size_t>(i)].X, (*state.TargetPoints)[static_cast<size_t>(i)].Y});
+  for (int32_t i = 0; i <= state.LastStrayIndex; ++i)
+    in.strays.push_back({(*state.StrayPoints)[static_cast<size_t>(i)].X, (*state.StrayPoints)[static_cast<size_t>(i)].Y});
+  in.hintLimit = state.HintLimit;
+  in.hintsWithheld = state.HintsDisabled;
+  in.solutionWithheld = state.SolutionDisabled;
+  in.modeLock = state.NormalOnly ? "normal" : state.CrazyOnly ? "crazy" : state.InsaneOnly ? "insane" : "any";
+
+  if (in.targets.empty()) {
+    in.faults.push_back("the solution lists no targets");
+    return in;
+  }
+  // Stored beyond the header's count, these would never be checked.
+  if (state.LastStrayIndex < -1) in.faults.push_back("the solution header's stray count is negative");
+  if (static_cast<int32_t>(in.targets.size()) >= MoveLogLimit)
+    in.faults.push_back("more than " + std::to_string(MoveLogLimit - 1) +
+                        " targets: a player runs into the move limit before the last one");
+  if (!in.hintsWithheld && !in.solutionWithheld && in.hintLimit < 1)
+    in.faults.push_back("the hint limit is " + std::to_string(in.hintLimit));
+
+  const size_t faultsBefore = in.faults.size();
+  CheckPoints(in, FindRegions(in.picture), in.picture);
+  if (!play) return in;
+  if (in.faults.size() != faultsBefore) {
+    in.faults.push_back("the solution was not played: its points are at fault");
+    return in;
+  }
+  in.played = PlaySolution(game, ui, in);
+  if (!in.played) in.faults.push_back("painting every target did not bring the congratulation");
+  return in;
+}
+
+}  // namespace tintaro::tools

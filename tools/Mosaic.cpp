@@ -1,0 +1,193 @@
+// Mosaic drawing: sites on a jittered grid, a smooth warp of the plane for
+// curved borders, nearest-site cells split by the mask, small pieces merged,
+// then every pixel near a change of piece turned black.
+#include "tools/Mosaic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace tintaro::tools {
+
+uint64_t SplitMix::Next() {
+  uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+int FrameWidth(int lineWidth) { return std::max(4, lineWidth + 2); }
+
+namespace {
+
+struct UnionFind {
+  std::vector<int32_t> parent;
+  int32_t Find(int32_t a) {
+    while (parent[static_cast<size_t>(a)] != a) a = parent[static_cast<size_t>(a)] = parent[static_cast<size_t>(parent[static_cast<size_t>(a)])];
+    return a;
+  }
+};
+
+// Labels 4-connected runs of equal keys; returns the number of components.
+int32_t Components(int w, int h, const std::vector<int32_t>& key, std::vector<int32_t>& comp) {
+  comp.assign(key.size(), -1);
+  std::vector<size_t> queue;
+  int32_t next = 0;
+  for (size_t s = 0; s < key.size(); ++s) {
+    if (comp[s] != -1) continue;
+    comp[s] = next;
+    queue.assign(1, s);
+    for (size_t head = 0; head < queue.size(); ++head) {
+      const size_t i = queue[head];
+      const int x = static_cast<int>(i % static_cast<size_t>(w)), y = static_cast<int>(i / static_cast<size_t>(w));
+      const int nx[4] = {x - 1, x + 1, x, x};
+      const int ny[4] = {y, y, y - 1, y + 1};
+      for (int k = 0; k < 4; ++k) {
+        if (nx[k] < 0 || ny[k] < 0 || nx[k] >= w || ny[k] >= h) continue;
+        const size_t j = static_cast<size_t>(ny[k]) * static_cast<size_t>(w) + static_cast<size_t>(nx[k]);
+        if (comp[j] != -1 || key[j] != key[i]) continue;
+        comp[j] = next;
+        queue.push_back(j);
+      }
+    }
+    ++next;
+  }
+  return next;
+}
+
+}  // namespace
+
+Picture DrawMosaic(const MosaicSpec& spec) {
+  const int w = spec.width, h = spec.height;
+  const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
+  const int frame = FrameWidth(spec.lineWidth);
+  const int innerW = std::max(1, w - 2 * frame), innerH = std::max(1, h - 2 * frame);
+  SplitMix rng(spec.seed * 0x2545F4914F6CDD1Dull + 17);
+
+  int cols = std::max(1, static_cast<int>(std::lround(std::sqrt(double(spec.cells) * innerW / innerH))));
+  int rows = std::max(1, static_cast<int>(std::lround(double(spec.cells) / cols)));
+  const double cw = double(innerW) / cols, ch = double(innerH) / rows;
+  std::vector<double> sx(static_cast<size_t>(cols * rows)), sy(sx.size());
+  for (int j = 0; j < rows; ++j)
+    for (int i = 0; i < cols; ++i) {
+      const size_t s = static_cast<size_t>(j * cols + i);
+      sx[s] = frame + (i + 0.5 + 0.7 * (rng.Unit() - 0.5)) * cw;
+      sy[s] = frame + (j + 0.5 + 0.7 * (rng.Unit() - 0.5)) * ch;
+    }
+  // Two gentle waves bend the straight cell borders into curves.
+  const double amp = 0.12 * std::min(cw, ch);
+  const double twoPi = 2 * std::numbers::pi;
+  const double fx = twoPi / (1.7 * ch), fy = twoPi / (1.9 * cw);
+  const double px = rng.Unit() * twoPi, py = rng.Unit() * twoPi;
+
+  // Key per pixel: the site times two plus the side of the outline; -1 for the frame.
+  std::vector<int32_t> key(n);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+      if (x < frame || y < frame || x >= w - frame || y >= h - frame) {
+        key[i] = -1;
+        continue;
+      }
+      const double wx = x + amp * std::sin(y * fx + px);
+      const double wy = y + amp * std::sin(x * fy + py);
+      const int gi = std::clamp(static_cast<int>((wx - frame) / cw), 0, cols - 1);
+      const int gj = std::clamp(static_cast<int>((wy - frame) / ch), 0, rows - 1);
+      double best = 1e300;
+      int32_t site = 0;
+      for (int j = std::max(0, gj - 2); j <= std::min(rows - 1, gj + 2); ++j)
+        for (int k = std::max(0, gi - 2); k <= std::min(cols - 1, gi + 2); ++k) {
+          const size_t s = static_cast<size_t>(j * cols + k);
+          const double d = (sx[s] - wx) * (sx[s] - wx) + (sy[s] - wy) * (sy[s] - wy);
+          if (d < best) {
+            best = d;
+            site = static_cast<int32_t>(s);
+          }
+        }
+      key[i] = site * 2 + ((*spec.mask)[i] ? 1 : 0);
+    }
+  }
+
+  // Merge pieces whose largest square is too small to leave a clickable
+  // region once the lines are drawn, into the neighbour on the same side of
+  // the outline that shares the longest border with them.
+  const int minSide = 8 + 2 * spec.lineWidth + 4;
+  std::vector<int32_t> comp;
+  for (int round = 0; round < 8; ++round) {
+    const int32_t count = Components(w, h, key, comp);
+    std::vector<int32_t> side(n, 0), best(static_cast<size_t>(count), 0), compKey(static_cast<size_t>(count));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        int32_t s = 1;
+        const size_t ww = static_cast<size_t>(w);
+        if (x > 0 && y > 0 && comp[i - 1] == comp[i] && comp[i - ww] == comp[i] && comp[i - ww - 1] == comp[i])
+          s = 1 + std::min({side[i - 1], side[i - ww], side[i - ww - 1]});
+        side[i] = s;
+        best[static_cast<size_t>(comp[i])] = std::max(best[static_cast<size_t>(comp[i])], s);
+        compKey[static_cast<size_t>(comp[i])] = key[i];
+      }
+    // Shared border lengths of each small piece with its neighbours.
+    std::vector<std::vector<std::pair<int32_t, int64_t>>> border(static_cast<size_t>(count));
+    auto touch = [&](size_t a, size_t b) {
+      const int32_t ca = comp[a], cb = comp[b];
+      if (ca == cb) return;
+      for (auto [small, other] : {std::pair{ca, cb}, std::pair{cb, ca}}) {
+        if (best[static_cast<size_t>(small)] >= minSide || compKey[static_cast<size_t>(small)] < 0) continue;
+        if (compKey[static_cast<size_t>(other)] < 0 ||
+            (compKey[static_cast<size_t>(other)] & 1) != (compKey[static_cast<size_t>(small)] & 1))
+          continue;
+        auto& list = border[static_cast<size_t>(small)];
+        auto it = std::find_if(list.begin(), list.end(), [other](const auto& e) { return e.first == other; });
+        if (it == list.end()) list.push_back({other, 1});
+        else ++it->second;
+      }
+    };
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        if (x + 1 < w) touch(i, i + 1);
+        if (y + 1 < h) touch(i, i + static_cast<size_t>(w));
+      }
+    UnionFind uf;
+    uf.parent.resize(static_cast<size_t>(count));
+    for (int32_t c = 0; c < count; ++c) uf.parent[static_cast<size_t>(c)] = c;
+    bool merged = false;
+    for (int32_t c = 0; c < count; ++c) {
+      const auto& list = border[static_cast<size_t>(c)];
+      if (list.empty()) continue;
+      const auto target = std::max_element(list.begin(), list.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second || (a.second == b.second && a.first > b.first);
+      });
+      const int32_t ra = uf.Find(c), rb = uf.Find(target->first);
+      if (ra != rb) {
+        uf.parent[static_cast<size_t>(ra)] = rb;
+        merged = true;
+      }
+    }
+    if (!merged) break;
+    // A merged group shares its root piece's key, so the next labelling joins it.
+    for (size_t i = 0; i < n; ++i)
+      if (key[i] >= 0) key[i] = uf.Find(comp[i]) * 2 + (key[i] & 1);
+  }
+  Components(w, h, key, comp);
+
+  Picture picture;
+  picture.Reset(PictureKind::Bitmap, w, h);
+  const int lo = spec.lineWidth / 2, hi = spec.lineWidth - spec.lineWidth / 2;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+      bool line = false;
+      for (int dy = -lo; dy <= hi && !line; ++dy)
+        for (int dx = -lo; dx <= hi && !line; ++dx) {
+          const int ax = x + dx, ay = y + dy;
+          if (ax < 0 || ay < 0 || ax >= w || ay >= h) continue;
+          line = comp[static_cast<size_t>(ay) * static_cast<size_t>(w) + static_cast<size_t>(ax)] != comp[i];
+        }
+      picture.pixels[i] = line ? kBlack : kWhite;
+    }
+  return picture;
+}
+
+}  // namespace tintaro::tools

@@ -1,0 +1,44 @@
+// A mosaic line drawing over a hidden shape: irregular cells with gently
+// curved borders, cut along the shape's outline so that the shape is exactly
+// a union of regions. No Qt: the shape arrives as a mask.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/picture/Picture.h"
+
+namespace tintaro::tools {
+
+struct MosaicSpec {
+  int width = 0;
+  int height = 0;
+  // width * height values, row 0 at the top: 1 inside the hidden shape.
+  const std::vector<uint8_t>* mask = nullptr;
+  int cells = 20;
+  uint32_t seed = 1;
+  int lineWidth = 2;
+};
+
+// The white ring inside the picture's edge that holds pixel (1, 1): the
+// game's background, outside every cell.
+int FrameWidth(int lineWidth);
+
+// A black-on-white drawing. Pieces too small to click are merged into a
+// neighbour on the same side of the outline.
+Picture DrawMosaic(const MosaicSpec& spec);
+
+// The program's small deterministic generator (splitmix64).
+class SplitMix {
+ public:
+  explicit SplitMix(uint64_t seed) : state_(seed) {}
+  uint64_t Next();
+  // Uniform in [0, 1).
+  double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
+
+ private:
+  uint64_t state_;
+};
+
+}  // namespace tintaro::tools

@@ -1,0 +1,114 @@
+// Puzzle archive writing with libzip. Reproducible output needs a fixed entry
+// time, fixed attributes and a fixed compression level.
+#include "tools/PuzzleFiles.h"
+
+#include <zip.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tintaro::tools {
+
+namespace {
+
+// 2001-01-01 12:00 local DOS time is what every entry carries.
+constexpr time_t kEntryTime = 978'350'400;
+
+void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void PutRecord(std::vector<uint8_t>& out, int32_t x, int32_t y, int32_t kind) {
+  Put(out, static_cast<uint32_t>(x), 4);
+  Put(out, static_cast<uint32_t>(y), 4);
+  Put(out, static_cast<uint32_t>(kind), 4);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBmp24(const Picture& picture) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * 3 + 3) & ~3u;
+  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(picture.height);
+  std::vector<uint8_t> out;
+  out.reserve(54 + imageBytes);
+  out.push_back('B');
+  out.push_back('M');
+  Put(out, 54 + imageBytes, 4);
+  Put(out, 0, 4);
+  Put(out, 54, 4);
+  Put(out, 40, 4);  // information header
+  Put(out, static_cast<uint32_t>(picture.width), 4);
+  Put(out, static_cast<uint32_t>(picture.height), 4);  // positive: bottom row first
+  Put(out, 1, 2);
+  Put(out, 24, 2);
+  Put(out, 0, 4);  // no compression
+  Put(out, imageBytes, 4);
+  Put(out, 2835, 4);  // 72 dpi
+  Put(out, 2835, 4);
+  Put(out, 0, 4);
+  Put(out, 0, 4);
+  for (int y = picture.height - 1; y >= 0; --y) {
+    const size_t row = static_cast<size_t>(y) * static_cast<size_t>(picture.width);
+    for (int x = 0; x < picture.width; ++x) {
+      const uint32_t c = picture.pixels[row + static_cast<size_t>(x)];
+      out.push_back(static_cast<uint8_t>(c >> 16));  // blue
+      out.push_back(static_cast<uint8_t>(c >> 8));
+      out.push_back(static_cast<uint8_t>(c));
+    }
+    for (uint32_t pad = static_cast<uint32_t>(picture.width) * 3; pad < rowBytes; ++pad) out.push_back(0);
+  }
+  return out;
+}
+
+std::vector<uint8_t> EncodeSolution(const std::vector<SeedPoint>& targets, const std::vector<SeedPoint>& strays,
+                                    const SolutionOptions& options) {
+  std::vector<uint8_t> out;
+  PutRecord(out, static_cast<int32_t>(targets.size()) - 1, static_cast<int32_t>(strays.size()) - 1,
+            options.hasOptionRecord ? 0 : 1);
+  if (options.hasOptionRecord) PutRecord(out, options.hintSetting, options.modeSetting, 0);
+  for (const SeedPoint& p : targets) PutRecord(out, p.x, p.y, 1);
+  for (const SeedPoint& p : strays) PutRecord(out, p.x, p.y, 0);
+  return out;
+}
+
+std::string WriteArchive(const std::string& path, const std::vector<ArchiveEntry>& entries) {
+  const std::string temp = path + ".part" + std::to_string(getpid());
+  std::remove(temp.c_str());
+  int error = 0;
+  zip_t* zip = zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (!zip) return "cannot create the archive";
+  std::string fault;
+  for (const ArchiveEntry& e : entries) {
+    zip_source_t* src = zip_source_buffer(zip, e.data.data(), e.data.size(), 0);
+    zip_int64_t index = src ? zip_file_add(zip, e.name.c_str(), src, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+      if (src) zip_source_free(src);
+      fault = "cannot add " + e.name;
+      break;
+    }
+    const auto i = static_cast<zip_uint64_t>(index);
+    if (zip_set_file_compression(zip, i, ZIP_CM_DEFLATE, 9) != 0 || zip_file_set_mtime(zip, i, kEntryTime, 0) != 0 ||
+        zip_file_set_external_attributes(zip, i, 0, ZIP_OPSYS_UNIX, 0100644u << 16) != 0) {
+      fault = "cannot set up " + e.name;
+      break;
+    }
+  }
+  if (fault.empty()) {
+    if (zip_close(zip) != 0) {
+      fault = std::string("cannot write the archive: ") + zip_strerror(zip);
+      zip_discard(zip);
+    }
+  } else {
+    zip_discard(zip);
+  }
+  std::error_code ec;
+  if (fault.empty()) {
+    std::filesystem::rename(temp, path, ec);
+    if (ec) fault = "cannot write the archive: " + ec.message();
+  }
+  if (!fault.empty()) std::filesystem::remove(temp, ec);
+  return fault;
+}
+
+}  // namespace tintaro::tools

@@ -1,0 +1,28 @@
+// The drawing side of tromake, on Qt Gui and Svg: vector drawings and shapes
+// turned into pure black-and-white pixels, clue pictures, and PNG output.
+// Needs a QGuiApplication (the "offscreen" platform will do).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/picture/Picture.h"
+
+namespace tintaro::tools {
+
+// Renders SVG text into a w x h mask (1 where the drawing is darker than
+// mid-grey), scaled to fit and centred, without anti-aliasing. Empty on
+// success, else the fault.
+std::string RenderSvgMask(const std::string& svgText, int w, int h, std::vector<uint8_t>& mask);
+
+// Renders SVG text into a w x h picture on white, smoothly: for clues.
+std::string RenderSvgPicture(const std::string& svgText, int w, int h, Picture& out);
+
+// A mask scaled down to a small picture of the shape in grey on white.
+Picture MaskClue(const std::vector<uint8_t>& mask, int mw, int mh, int w, int h);
+
+std::string SavePng(const Picture& picture, const std::string& path);
+
+}  // namespace tintaro::tools

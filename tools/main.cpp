@@ -1,0 +1,324 @@
+// tromake: builds, generates, checks, describes and renders Tintaro puzzle
+// archives. Errors are one line each, "tromake: FILE: fault", and a non-zero exit.
+#include <QGuiApplication>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/Builder.h"
+#include "tools/Checker.h"
+#include "tools/PuzzleSource.h"
+#include "tools/Regions.h"
+#include "tools/Render.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tintaro;
+using namespace tintaro::tools;
+
+constexpr const char* kVersion = "tromake 1.0";
+constexpr int kExitFault = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kHelp = R"(Usage: tromake COMMAND ...
+Makes and checks Tintaro puzzle archives (.tro).
+
+  build SOURCE -o PUZZLE.tro      build a puzzle from a puzzle source (below)
+  generate [--seed N] [--size WxH] [--regions N] [--shape SHAPE] -o PUZZLE.tro
+                                  a mosaic of about N regions over a shape:
+                                  heart star circle diamond moon drop arrow cross
+                                  (defaults: seed 1, 600x400, 40 regions, heart)
+  check PUZZLE.tro...             report every fault a player would meet, then
+                                  play the solution; exit 1 on any fault
+  info PUZZLE.tro [--json]        entries, picture size, targets, strays, options
+  render PUZZLE.tro -o PICTURE.png [--unsolved]
+                                  the picture with its targets painted red
+  --help, --version
+
+The output of build and generate depends only on the input: the same source
+gives the same bytes. See tools/README.md for the source format.
+)";
+
+int Fail(const std::string& file, const std::string& fault) {
+  std::cerr << "tromake: " << (file.empty() ? "" : file + ": ") << fault << "\n";
+  return kExitFault;
+}
+
+int Usage(const std::string& fault) {
+  std::cerr << "tromake: " << fault << "\n(tromake --help shows the commands)\n";
+  return kExitUsage;
+}
+
+// Where libunzeng.so lies: beside tromake, in the build tree's program
+// folder, in an installed layout, or else wherever the system finds it.
+std::string EngineDir() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return "";
+  const fs::path dir = self.parent_path();
+  for (const fs::path& candidate : {dir, dir / ".." / "Tintaro", dir / ".." / "lib" / "tintaro"})
+    if (fs::exists(candidate / "libunzeng.so", ec)) return fs::weakly_canonical(candidate, ec).string();
+  return "";
+}
+
+// Qt's notes about its own set-up (a missing runtime folder) are noise here.
+void QuietQtSetupNotes(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtDebugMsg || type == QtInfoMsg || text.startsWith("QStandardPaths:")) return;
+  std::cerr << "tromake: " << text.toStdString() << "\n";
+}
+
+// Qt draws only for the commands that render; it never needs a display.
+std::unique_ptr<QGuiApplication> StartQt(int& argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(QuietQtSetupNotes);
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+struct Args {
+  std::vector<std::string> positional;
+  std::string output;
+  std::vector<std::pair<std::string, std::string>> options;  // --name value
+  std::vector<std::string> flags;                            // --name
+};
+
+std::optional<Args> Split(const std::vector<std::string>& words, const std::vector<std::string>& valued,
+                          const std::vector<std::string>& bare, std::string& fault) {
+  Args a;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (w == "-o" || std::find(valued.begin(), valued.end(), w) != valued.end()) {
+      if (i + 1 >= words.size()) {
+        fault = w + " needs a value";
+        return std::nullopt;
+      }
+      if (w == "-o") a.output = words[++i];
+      else a.options.push_back({w, words[++i]});
+    } else if (std::find(bare.begin(), bare.end(), w) != bare.end()) {
+      a.flags.push_back(w);
+    } else if (w.size() > 1 && w[0] == '-') {
+      fault = "unknown option " + w;
+      return std::nullopt;
+    } else {
+      a.positional.push_back(w);
+    }
+  }
+  return a;
+}
+
+std::optional<int64_t> Integer(const std::string& s) {
+  int64_t v = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+// A picture name from an output file name: its stem, kept to plain characters.
+std::string NameFromOutput(const std::string& output) {
+  std::string stem = fs::path(output).stem().string(), name;
+  for (char c : stem)
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_') name += c;
+  if (name.empty() || name.size() > 64) name = "Puzzle";
+  std::string prefix = name.substr(0, 3);
+  for (char& c : prefix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (prefix == "spi") name = "P" + name;
+  return name;
+}
+
+int Build(const Args& a) {
+  if (a.positional.size() != 1 || a.output.empty()) return Usage("build takes SOURCE -o PUZZLE.tro");
+  const std::string& sourcePath = a.positional[0];
+  std::ifstream in(sourcePath, std::ios::binary);
+  if (!in) return Fail(sourcePath, "cannot open");
+  std::string text;
+  char buffer[4096];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxSourceBytes) return Fail(sourcePath, "source larger than 1 MiB");
+  }
+  ParseResult parsed = ParsePuzzleSource(text);
+  if (!parsed.source) return Fail(sourcePath, parsed.error);
+  BuildRequest rq;
+  rq.source = *parsed.source;
+  rq.baseDir = fs::path(sourcePath).parent_path().string();
+  rq.name = NameFromOutput(a.output);
+  const BuildReport report = BuildPuzzle(rq, a.output);
+  if (!report.error.empty()) return Fail(sourcePath, report.error);
+  return 0;
+}
+
+int Generate(const Args& a) {
+  if (!a.positional.empty() || a.output.empty())
+    return Usage("generate takes [--seed N] [--size WxH] [--regions N] [--shape SHAPE] -o PUZZLE.tro");
+  BuildRequest rq;
+  PuzzleSource& s = rq.source;
+  s.width = 600;
+  s.height = 400;
+  s.mosaicCells = 40;
+  std::string shape = "heart";
+  for (const auto& [key, value] : a.options) {
+    if (key == "--seed") {
+      const auto v = Integer(value);
+      if (!v || *v < 0 || *v > UINT32_MAX) return Usage("--seed takes 0 ... 4294967295");
+      s.seed = static_cast<uint32_t>(*v);
+    } else if (key == "--regions") {
+      const auto v = Integer(value);
+      if (!v || *v < 2 || *v > kMaxCells) return Usage("--regions takes 2 ... " + std::to_string(kMaxCells));
+      s.mosaicCells = static_cast<int>(*v);
+    } else if (key == "--size") {
+      const size_t x = value.find('x');
+      const auto w = x == std::string::npos ? std::nullopt : Integer(value.substr(0, x));
+      const auto h = x == std::string::npos ? std::nullopt : Integer(value.substr(x + 1));
+      if (!w || !h || *w < 64 || *h < 64 || *w > kMaxSide || *h > kMaxSide)
+        return Usage("--size takes WxH, each 64 ... " + std::to_string(kMaxSide));
+      s.width = static_cast<int>(*w);
+      s.height = static_cast<int>(*h);
+    } else if (key == "--shape") {
+      shape = value;
+    }
+  }
+  rq.hiddenSvgText = BuiltinShapeSvg(shape);
+  if (rq.hiddenSvgText.empty()) return Usage("unknown shape '" + shape + "' (see tromake --help)");
+  s.hidden = shape + ".svg";
+  rq.name = NameFromOutput(a.output);
+  const BuildReport report = BuildPuzzle(rq, a.output);
+  if (!report.error.empty()) return Fail(a.output, report.error);
+  return 0;
+}
+
+int Check(const Args& a) {
+  if (a.positional.empty() || !a.output.empty()) return Usage("check takes PUZZLE.tro...");
+  const std::string engine = EngineDir();
+  int status = 0;
+  for (const std::string& file : a.positional) {
+    const Inspection in = InspectArchive(file, engine, /*play=*/true);
+    for (const std::string& f : in.faults) Fail(file, f);
+    if (!in.faults.empty()) {
+      status = kExitFault;
+      continue;
+    }
+    std::cout << file << ": ok: " << in.width << " x " << in.height << ", " << in.targets.size() << " targets, "
+              << in.strays.size() << " strays, solved by playing\n";
+  }
+  return status;
+}
+
+std::string Json(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') out += '\\', out += static_cast<char>(c);
+    else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else out += static_cast<char>(c);
+  }
+  return out + "\"";
+}
+
+std::string HintText(const Inspection& in) {
+  if (in.solutionWithheld) return "solution withheld";
+  if (in.hintsWithheld) return "hints withheld";
+  return std::to_string(in.hintLimit);
+}
+
+int Info(const Args& a) {
+  if (a.positional.size() != 1 || !a.output.empty()) return Usage("info takes PUZZLE.tro [--json]");
+  const std::string& file = a.positional[0];
+  const Inspection in = InspectArchive(file, EngineDir(), /*play=*/false);
+  const bool json = !a.flags.empty();
+  std::ostringstream o;
+  if (json) {
+    o << "{\n  \"file\": " << Json(file) << ",\n  \"entries\": [";
+    for (size_t i = 0; i < in.entries.size(); ++i)
+      o << (i ? ", " : "") << "{\"name\": " << Json(in.entries[i].name) << ", \"size\": " << in.entries[i].size
+        << ", \"compressed\": " << in.entries[i].compressedSize << "}";
+    o << "],\n  \"picture\": " << Json(in.pictureName) << ",\n  \"width\": " << in.width
+      << ",\n  \"height\": " << in.height << ",\n  \"clue\": {\"width\": " << in.clueWidth
+      << ", \"height\": " << in.clueHeight << "},\n  \"targets\": [";
+    for (size_t i = 0; i < in.targets.size(); ++i) o << (i ? ", " : "") << "[" << in.targets[i].x << ", " << in.targets[i].y << "]";
+    o << "],\n  \"strays\": [";
+    for (size_t i = 0; i < in.strays.size(); ++i) o << (i ? ", " : "") << "[" << in.strays[i].x << ", " << in.strays[i].y << "]";
+    o << "],\n  \"hint_limit\": " << in.hintLimit << ",\n  \"hints_withheld\": " << (in.hintsWithheld ? "true" : "false")
+      << ",\n  \"solution_withheld\": " << (in.solutionWithheld ? "true" : "false")
+      << ",\n  \"mode\": " << Json(in.modeLock) << ",\n  \"faults\": [";
+    for (size_t i = 0; i < in.faults.size(); ++i) o << (i ? ", " : "") << Json(in.faults[i]);
+    o << "]\n}\n";
+  } else {
+    o << file << "\n  entries:";
+    for (const EntryInfo& e : in.entries) o << "\n    " << e.name << " (" << e.size << " bytes, " << e.compressedSize << " packed)";
+    o << "\n  picture: " << (in.pictureName.empty() ? "none" : in.pictureName) << ", " << in.width << " x " << in.height
+      << "\n  clue: " << in.clueWidth << " x " << in.clueHeight << "\n  targets: " << in.targets.size();
+    for (size_t i = 0; i < in.targets.size(); ++i) o << (i % 8 ? " " : "\n    ") << in.targets[i].x << "," << in.targets[i].y;
+    o << "\n  strays: " << in.strays.size() << "\n  hints: " << HintText(in) << "\n  mode: " << in.modeLock << "\n";
+  }
+  std::cout << o.str();
+  for (const std::string& f : in.faults) Fail(file, f);
+  return in.faults.empty() ? 0 : kExitFault;
+}
+
+int Render(const Args& a) {
+  if (a.positional.size() != 1 || a.output.empty()) return Usage("render takes PUZZLE.tro -o PICTURE.png");
+  const std::string& file = a.positional[0];
+  Inspection in = InspectArchive(file, EngineDir(), /*play=*/false);
+  if (in.width <= 0 || in.targets.empty()) {
+    for (const std::string& f : in.faults) Fail(file, f);
+    return Fail(file, "nothing to render");
+  }
+  Picture picture = in.picture;
+  if (a.flags.empty()) {
+    const RegionMap map = FindRegions(picture);
+    std::vector<uint8_t> red(map.regions.size(), 0);
+    for (const SeedPoint& t : in.targets)
+      if (const int32_t r = map.At(t.x, t.y); r >= 0) red[static_cast<size_t>(r)] = 1;
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+      if (map.label[i] >= 0 && red[static_cast<size_t>(map.label[i])]) picture.pixels[i] = kRed;
+  }
+  if (std::string e = SavePng(picture, a.output); !e.empty()) return Fail(a.output, e);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Zip entry times are written as local time; one zone for everyone keeps
+  // the archives identical wherever they are built.
+  setenv("TZ", "UTC", 1);
+  std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty()) return Usage("no command");
+  const std::string command = words[0];
+  words.erase(words.begin());
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kHelp;
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << kVersion << "\n";
+    return 0;
+  }
+  std::string fault;
+  std::optional<Args> args;
+  if (command == "build" || command == "check") args = Split(words, {}, {}, fault);
+  else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape"}, {}, fault);
+  else if (command == "info") args = Split(words, {}, {"--json"}, fault);
+  else if (command == "render") args = Split(words, {}, {"--unsolved"}, fault);
+  else return Usage("unknown command '" + command + "'");
+  if (!args) return Usage(fault);
+  if (command == "check") return Check(*args);
+  if (command == "info") return Info(*args);
+  // The drawing commands need Qt's Gui; it stays quiet without a display.
+  int qtArgc = 1;
+  std::unique_ptr<QGuiApplication> app = StartQt(qtArgc, argv);
+  if (command == "build") return Build(*args);
+  if (command == "generate") return Generate(*args);
+  return Render(*args);
+}
