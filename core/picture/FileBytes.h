@@ -7,8 +7,8 @@
 
 namespace tintaro {
 
-// Files larger than this are not read whole (a 16384 x 16384 32-bit BMP fits).
-inline constexpr uint64_t kMaxFileBytes = (uint64_t{1} << 30) + (uint64_t{1} << 20);
+// Files larger than this are not read whole (an 8192 x 8192 32-bit BMP fits).
+inline constexpr uint64_t kMaxFileBytes = (uint64_t{1} << 28) + (uint64_t{1} << 20);
 
 enum class ReadFileResult { Ok, CannotOpen, TooLarge, ReadFailed };
 

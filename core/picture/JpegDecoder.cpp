@@ -26,10 +26,26 @@ namespace {
 // Beyond this many the file is refused with libjpeg's JERR_BAD_SCAN_SCRIPT.
 constexpr int kMaxScans = 256;
 
-// libjpeg's own working memory (whole-picture coefficient buffers of
-// progressive and multi-scan files). Beyond it libjpeg refuses the file
-// (JERR_NO_BACKING_STORE) instead of growing without bound.
-constexpr long kMaxWorkMemory = 1L << 30;
+// The scan count alone does not bound the work: each scan sweeps the blocks
+// of its components, so 255 refinement scans over a large picture take most
+// of a minute. The blocks of every scan are summed as the scans arrive, and
+// past this many (about three seconds of decoding; a normal progressive file
+// of the largest size needs about 14 million) the file is refused with
+// JERR_BAD_SCAN_SCRIPT. TINTARO_JPEG_SCAN_BLOCK_LIMIT may lower it.
+constexpr int64_t kMaxScanBlocks = int64_t{64} << 20;
+
+// One load may use about 768 MiB: the current picture and the one being
+// decoded (256 MiB each at most), the file and libjpeg's own working memory
+// (whole-picture coefficient buffers of progressive and multi-scan files),
+// which gets what is left. Beyond it libjpeg refuses the file
+// (JERR_NO_BACKING_STORE) instead of growing.
+constexpr int64_t kLoadBudget = int64_t{768} << 20;
+constexpr int64_t kMinWorkMemory = int64_t{16} << 20;
+
+long WorkMemoryFor(size_t fileSize) {
+  const int64_t pictures = 2 * kMaxPicturePixels * static_cast<int64_t>(sizeof(uint32_t));
+  return static_cast<long>(std::max(kMinWorkMemory, kLoadBudget - pictures - static_cast<int64_t>(fileSize)));
+}
 
 constexpr JDIMENSION kRowBatch = 16;
 
@@ -47,11 +63,27 @@ void EmitMessage(j_common_ptr info, int level) {
 }
 void OutputMessage(j_common_ptr) {}
 
-// Runs between libjpeg's input steps; by then the latest SOS is counted.
-void CheckScanCount(j_common_ptr info) {
-  if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
-    ERREXIT(info, JERR_BAD_SCAN_SCRIPT);
+struct ScanMonitor {
+  jpeg_progress_mgr pub;  // first, so libjpeg's pointer is ours
+  int lastScan = 0;
+  int64_t blocks = 0;
+  int64_t blockLimit = kMaxScanBlocks;
+};
+
+// Runs between libjpeg's input steps, so each scan is seen after its SOS and
+// before its data.
+void CheckScans(j_common_ptr info) {
+  if (!info->is_decompressor) return;
+  auto* d = reinterpret_cast<j_decompress_ptr>(info);
+  auto* monitor = reinterpret_cast<ScanMonitor*>(info->progress);
+  if (d->input_scan_number > kMaxScans) ERREXIT(info, JERR_BAD_SCAN_SCRIPT);
+  if (d->input_scan_number == monitor->lastScan) return;
+  monitor->lastScan = d->input_scan_number;
+  for (int i = 0; i < d->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+    const jpeg_component_info* c = d->cur_comp_info[i];
+    if (c != nullptr) monitor->blocks += int64_t{c->width_in_blocks} * c->height_in_blocks;
   }
+  if (monitor->blocks > monitor->blockLimit) ERREXIT(info, JERR_BAD_SCAN_SCRIPT);
 }
 
 // One decompression. The destructor always releases libjpeg's memory; the
@@ -61,14 +93,15 @@ void CheckScanCount(j_common_ptr info) {
 struct Session {
   jpeg_decompress_struct info{};
   ErrorManager error{};
-  jpeg_progress_mgr progress{};
+  ScanMonitor progress{};
 
   Session() {
     info.err = jpeg_std_error(&error.pub);
     error.pub.error_exit = ErrorExit;
     error.pub.emit_message = EmitMessage;
     error.pub.output_message = OutputMessage;
-    progress.progress_monitor = CheckScanCount;
+    progress.pub.progress_monitor = CheckScans;
+    progress.blockLimit = LimitFromEnvironment("TINTARO_JPEG_SCAN_BLOCK_LIMIT", kMaxScanBlocks);
   }
   ~Session() { jpeg_destroy_decompress(&info); }
   Session(const Session&) = delete;
@@ -81,8 +114,8 @@ struct Session {
 bool ReadHeader(Session& s, const uint8_t* data, size_t size) {
   if (setjmp(s.error.jump)) return false;
   jpeg_create_decompress(&s.info);
-  s.info.mem->max_memory_to_use = kMaxWorkMemory;
-  s.info.progress = &s.progress;
+  s.info.mem->max_memory_to_use = WorkMemoryFor(size);
+  s.info.progress = &s.progress.pub;
   jpeg_mem_src(&s.info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&s.info, TRUE);
   // libjpeg has no CMYK to RGB conversion: take CMYK and convert per row.

@@ -33,6 +33,11 @@ namespace {
 
 void PaintSurface::LoadPicture(const std::string& path) {
   const PictureFormatRow& row = PictureFormatFor(path);
+  // Runs on every way out, the failures included.
+  struct Trim {
+    PaintSurface* surface;
+    ~Trim() { surface->TrimBuffers(); }
+  } trim{this};
   switch (ReadWholeFile(path, fileBytes_)) {
     case ReadFileResult::Ok: break;
     case ReadFileResult::CannotOpen: throw EFOpenError("Cannot open file " + path);
@@ -47,6 +52,20 @@ void PaintSurface::LoadPicture(const std::string& path) {
     controlHeight_ = picture_.height;
   }
   ++revision_;
+}
+
+void PaintSurface::TrimBuffers() {
+  const int64_t keptBytes =
+      LimitFromEnvironment("TINTARO_PICTURE_SPARE_PIXELS", kKeptSparePixels) * int64_t{sizeof(uint32_t)};
+  if (static_cast<int64_t>(spare_.pixels.capacity() * sizeof(uint32_t)) > keptBytes) {
+    std::vector<uint32_t>().swap(spare_.pixels);
+    spare_.width = spare_.height = 0;
+  }
+  if (static_cast<int64_t>(fileBytes_.capacity()) > keptBytes) std::vector<uint8_t>().swap(fileBytes_);
+}
+
+size_t PaintSurface::HeldBytes() const {
+  return (picture_.pixels.capacity() + spare_.pixels.capacity()) * sizeof(uint32_t) + fileBytes_.capacity();
 }
 
 void PaintSurface::ReloadPicture(const PuzzleState& state) {

@@ -45,10 +45,21 @@ class PaintSurface {
   // Counts changes to the pixels, so a view can tell when to redraw.
   uint64_t Revision() const { return revision_; }
 
+  // Memory held between loads: the picture, the spare and the file buffer.
+  size_t HeldBytes() const;
+
+  // A spare or file buffer above this many pixels' worth of bytes is given
+  // back after a load, so a large picture is not held twice between loads;
+  // below it both are kept and a reload allocates nothing.
+  // TINTARO_PICTURE_SPARE_PIXELS may lower it.
+  static constexpr int64_t kKeptSparePixels = int64_t{16} << 20;
+
  private:
   // Gives a surface that never held a picture a white one of the control's
   // size, and refuses pictures that are not bitmaps.
   void PrepareForPixels();
+  // Gives back the spare and the file buffer when they are large.
+  void TrimBuffers();
 
   Picture picture_;
   Picture spare_;  // decode target; swapped in on success
