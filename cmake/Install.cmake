@@ -4,6 +4,7 @@
 include(GNUInstallDirs)
 
 set(TINTARO_INSTALL_DIR lib/tintaro)
+include(${CMAKE_SOURCE_DIR}/data/desktop/Icons.cmake)
 
 if(TARGET tintaro)
   install(TARGETS tintaro RUNTIME DESTINATION ${TINTARO_INSTALL_DIR})
@@ -28,7 +29,7 @@ set(desktop ${CMAKE_SOURCE_DIR}/data/desktop)
 install(FILES ${desktop}/org.tintaro.Tintaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${desktop}/org.tintaro.Tintaro.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${desktop}/tintaro.6 ${desktop}/tromake.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(DIRECTORY ${CMAKE_BINARY_DIR}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons OPTIONAL)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 set(CPACK_PACKAGE_NAME tintaro)
 set(CPACK_PACKAGE_VERSION 1.0.0)
