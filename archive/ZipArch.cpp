@@ -44,7 +44,7 @@ EZipArchive::EZipArchive(int id, int n) : Exception(FormattedText(id, std::to_st
 
 EZipArchive::EZipArchive(int id, const std::string& s) : Exception(FormattedText(id, s)), MessageId(id), ShowToUser(true) {}
 
-TZipArchive::TZipArchive(uintptr_t ownerWindow) : ownerWindow_(ownerWindow), in_(std::make_unique<InputFile>()) {}
+TZipArchive::TZipArchive(uintptr_t ownerWindow) : ownerWindow_(ownerWindow) {}
 
 TZipArchive::~TZipArchive() = default;
 

@@ -116,8 +116,8 @@ struct ZipArchiveHost {
 
 enum class DriveType { Fixed, Removable };
 
-class InputFile;
 class OutputFile;
+struct VolumeState;
 
 class TZipArchive {
  public:
@@ -212,23 +212,15 @@ class TZipArchive {
   std::vector<ZipDirEntry> dirEntries_;
   uintptr_t ownerWindow_ = 0;
 
-  // Directory reader state.
-  std::unique_ptr<InputFile> in_;
-  std::string readFileName_;
-  std::string volumeRoot_;
-  std::string volumeLabel_;
-  int64_t volumeFree_ = -1;
-  int64_t volumeTotal_ = -1;
-  int diskNr_ = 0;
+  // The file and volume state of the running List or join. Each brings its
+  // own, so a List run from a pending event during a join leaves the join's
+  // file and volume numbers alone.
+  VolumeState* vol_ = nullptr;
   int lastDiskNr_ = 0;
-  bool newVolumeWanted_ = false;
   std::string rawComment_;
   uint8_t lastHostOS_ = 0;
   uint8_t lastVersion_ = 0;
   uint16_t lastFlags_ = 0;
-  // The end-of-central-directory record found last, and where the archive ends.
-  uint8_t endRecord_[22] = {};
-  int64_t zipEnd_ = 0;
 
   // Engine state.
   void* engineHandle_ = nullptr;

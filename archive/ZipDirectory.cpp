@@ -33,45 +33,45 @@ void Guarded(F&& f) {
 }  // namespace
 
 bool TZipArchive::FindEndOfCentralDir(bool raiseErrors) {
-  rawComment_.clear();
-  if (!in_->Open(readFileName_)) {
+  vol_->rawComment.clear();
+  if (!vol_->in.Open(vol_->readFileName)) {
     if (raiseErrors) throw EZipArchive(11001, true);
     ReportMessage(11002);
     return false;
   }
   int volumeNumber = 0;
-  if (volumeLabel_.rfind("PKBACK# ", 0) == 0) {
-    const std::string digits = volumeLabel_.substr(8, 3);
+  if (vol_->volumeLabel.rfind("PKBACK# ", 0) == 0) {
+    const std::string digits = vol_->volumeLabel.substr(8, 3);
     if (digits.size() == 3 && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       volumeNumber = std::stoi(digits);
   }
   uint8_t head[8];
-  const bool firstVolume = in_->Read(head, 8) == 8 && LoadU32LE(head) == kSpanMarkerSig &&
+  const bool firstVolume = vol_->in.Read(head, 8) == 8 && LoadU32LE(head) == kSpanMarkerSig &&
                            LoadU32LE(head + 4) == kLocalHeaderSig;
 
   try {
-    const int64_t length = in_->Size();
+    const int64_t length = vol_->in.Size();
     if (length >= kEndRecordSize) {
-      zipEnd_ = length;
-      if (in_->Seek(length - kEndRecordSize) && in_->Read(endRecord_, kEndRecordSize) == kEndRecordSize &&
-          LoadU32LE(endRecord_) == kEndRecordSig)
+      vol_->zipEnd = length;
+      if (vol_->in.Seek(length - kEndRecordSize) && vol_->in.Read(vol_->endRecord, kEndRecordSize) == kEndRecordSize &&
+          LoadU32LE(vol_->endRecord) == kEndRecordSig)
         return true;
 
       // The record sits before a comment of up to 65535 bytes.
       const int64_t window = std::min<int64_t>(length, kMaxComment + kEndRecordSize);
-      if (!in_->Seek(length - window)) throw EZipArchive(11008, true);
+      if (!vol_->in.Seek(length - window)) throw EZipArchive(11008, true);
       std::vector<uint8_t> bytes(static_cast<size_t>(window));
-      if (in_->Read(bytes.data(), bytes.size()) != bytes.size()) throw EZipArchive(11011, true);
+      if (vol_->in.Read(bytes.data(), bytes.size()) != bytes.size()) throw EZipArchive(11011, true);
       for (int64_t i = window - kEndRecordSize - 1; i >= 0; --i) {
         const uint8_t* p = bytes.data() + i;
         if (LoadU32LE(p) != kEndRecordSig) continue;
-        std::memcpy(endRecord_, p, kEndRecordSize);
-        const uint16_t commentLength = LoadU16LE(endRecord_ + 20);
+        std::memcpy(vol_->endRecord, p, kEndRecordSize);
+        const uint16_t commentLength = LoadU16LE(vol_->endRecord + 20);
         const int64_t end = i + kEndRecordSize + commentLength;
         if (end != window) {
-          zipEnd_ = length + (end - window);
+          vol_->zipEnd = length + (end - window);
           // Zeros that only pad the file to a 512-byte boundary are no garbage.
-          const bool padding = length % 512 == 0 && zipEnd_ <= length && length < zipEnd_ + 512 &&
+          const bool padding = length % 512 == 0 && vol_->zipEnd <= length && length < vol_->zipEnd + 512 &&
                                std::all_of(bytes.begin() + end, bytes.end(), [](uint8_t b) { return b == 0; });
           if (!padding) ReportMessage(10204);
         }
@@ -80,7 +80,7 @@ bool TZipArchive::FindEndOfCentralDir(bool raiseErrors) {
           const size_t take = std::min<size_t>(commentLength, bytes.size() - start);
           const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(start);
           const auto last = std::find(first, first + static_cast<std::ptrdiff_t>(take), uint8_t{0});
-          rawComment_.assign(first, last);
+          vol_->rawComment.assign(first, last);
         }
         return true;
       }
@@ -104,43 +104,46 @@ void TZipArchive::List() {
     if (OnDirUpdate) Guarded([&] { OnDirUpdate(this); });
     return;
   }
+  VolumeState state;
+  const VolumeScope scope(vol_, state);
   ShowBusyCursor(true);
   bool failed = false;
   try {
-    readFileName_ = zipFilename_;
-    volumeRoot_ = VolumeRootOf(zipFilename_);
-    if (!VolumePresent()) throw EZipArchive(11004, volumeRoot_);
+    vol_->readFileName = zipFilename_;
+    vol_->volumeRoot = VolumeRootOf(zipFilename_);
+    if (!VolumePresent()) throw EZipArchive(11004, vol_->volumeRoot);
     FindEndOfCentralDir(true);
-    const uint16_t thisDisk = LoadU16LE(endRecord_ + 4);
-    const uint16_t startDisk = LoadU16LE(endRecord_ + 6);
-    const uint16_t totalEntries = LoadU16LE(endRecord_ + 10);
-    const uint32_t directorySize = LoadU32LE(endRecord_ + 12);
-    const uint32_t statedOffset = LoadU32LE(endRecord_ + 16);
-    const uint16_t commentLength = LoadU16LE(endRecord_ + 20);
-    lastDiskNr_ = thisDisk;
+    rawComment_ = vol_->rawComment;
+    const uint16_t thisDisk = LoadU16LE(vol_->endRecord + 4);
+    const uint16_t startDisk = LoadU16LE(vol_->endRecord + 6);
+    const uint16_t totalEntries = LoadU16LE(vol_->endRecord + 10);
+    const uint32_t directorySize = LoadU32LE(vol_->endRecord + 12);
+    const uint32_t statedOffset = LoadU32LE(vol_->endRecord + 16);
+    const uint16_t commentLength = LoadU16LE(vol_->endRecord + 20);
+    lastDiskNr_ = vol_->lastDiskNr = thisDisk;
     // The open file is the volume that holds the end record.
-    diskNr_ = thisDisk;
+    vol_->diskNr = thisDisk;
 
     int64_t position = 0;
     if (startDisk == thisDisk) {
       // Trust where the record is, not what it says: data in front of the
       // archive shifts every stated offset.
-      position = zipEnd_ - int64_t{directorySize} - kEndRecordSize - commentLength;
+      position = vol_->zipEnd - int64_t{directorySize} - kEndRecordSize - commentLength;
       if (position != int64_t{statedOffset}) ReportMessage(10203);
     } else {
       SwitchVolume(startDisk);
       position = statedOffset;
     }
-    if (!in_->Seek(position)) throw EZipArchive(10201, true);
+    if (!vol_->in.Seek(position)) throw EZipArchive(10201, true);
 
     // Every header takes at least 46 bytes of the file.
-    dirEntries_.reserve(std::min<size_t>(totalEntries, static_cast<size_t>(in_->Size() / kCentralHeaderSize)));
+    dirEntries_.reserve(std::min<size_t>(totalEntries, static_cast<size_t>(vol_->in.Size() / kCentralHeaderSize)));
     std::string name;
     for (unsigned n = 0; n < totalEntries; ++n) {
       uint8_t h[kCentralHeaderSize];
-      while (in_->Read(h, kCentralHeaderSize) < kCentralHeaderSize) {
-        if (diskNr_ >= lastDiskNr_) throw EZipArchive(11013, true);
-        SwitchVolume(diskNr_ + 1);
+      while (vol_->in.Read(h, kCentralHeaderSize) < kCentralHeaderSize) {
+        if (vol_->diskNr >= vol_->lastDiskNr) throw EZipArchive(11013, true);
+        SwitchVolume(vol_->diskNr + 1);
       }
       if (LoadU32LE(h) != kCentralHeaderSig) throw EZipArchive(11015, true);
       ZipDirEntry e;
@@ -162,21 +165,21 @@ void TZipArchive::List() {
       e.LocalHeaderOffset = LoadU32LE(h + 42);
 
       name.resize(e.NameLength);
-      if (in_->Read(name.data(), name.size()) != name.size()) throw EZipArchive(11017, true);
+      if (vol_->in.Read(name.data(), name.size()) != name.size()) throw EZipArchive(11017, true);
       lastHostOS_ = e.HostOS;
       lastVersion_ = e.MadeByVersion;
       lastFlags_ = e.Flags;
       e.FileName = SlashToBackslash(OemToAnsiName(name));
       dirEntries_.push_back(std::move(e));
       const ZipDirEntry& added = dirEntries_.back();
-      if (!in_->Skip(added.ExtraLength)) throw EZipArchive(10201, true);
+      if (!vol_->in.Skip(added.ExtraLength)) throw EZipArchive(10201, true);
       if (added.CommentLength > 0) {
         std::string comment(added.CommentLength, '\0');
-        if (in_->Read(comment.data(), comment.size()) != comment.size()) throw EZipArchive(11022, true);
+        if (vol_->in.Read(comment.data(), comment.size()) != comment.size()) throw EZipArchive(11022, true);
         dirEntries_.back().FileComment = OemToAnsiName(comment);
       }
     }
-    lastDiskNr_ = thisDisk;
+    lastDiskNr_ = vol_->lastDiskNr = thisDisk;
   } catch (const EZipArchive& e) {
     failed = true;
     Guarded([&] { ReportException(e); });
@@ -188,7 +191,7 @@ void TZipArchive::List() {
     Guarded([&] { ReportMessage(10202); });
   }
   ShowBusyCursor(false);
-  in_->Close();
+  vol_->in.Close();
   if (failed) zipFilename_.clear();
   if (OnDirUpdate) Guarded([&] { OnDirUpdate(this); });
 }

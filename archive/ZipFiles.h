@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tintaro {
@@ -66,6 +67,37 @@ class OutputFile {
   int fd_ = -1;
   int64_t pos_ = 0;
   std::vector<uint8_t> buf_;
+};
+
+// The file and volume state of one List or one multi-volume join.
+struct VolumeState {
+  InputFile in;
+  std::string readFileName;
+  std::string volumeRoot;
+  std::string volumeLabel;
+  int64_t volumeFree = -1;
+  int64_t volumeTotal = -1;
+  int diskNr = 0;
+  int lastDiskNr = 0;
+  bool newVolumeWanted = false;
+  std::string rawComment;
+  // The end-of-central-directory record found last, and where the archive ends.
+  uint8_t endRecord[22] = {};
+  int64_t zipEnd = 0;
+};
+
+// Makes `state` the current volume state for a scope and restores the outer
+// one after it.
+class VolumeScope {
+ public:
+  VolumeScope(VolumeState*& slot, VolumeState& state) : slot_(slot), outer_(std::exchange(slot, &state)) {}
+  ~VolumeScope() { slot_ = outer_; }
+  VolumeScope(const VolumeScope&) = delete;
+  VolumeScope& operator=(const VolumeScope&) = delete;
+
+ private:
+  VolumeState*& slot_;
+  VolumeState* outer_;
 };
 
 }  // namespace tintaro

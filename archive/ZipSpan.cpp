@@ -60,7 +60,7 @@ void TZipArchive::CopyJoinedData(OutputFile& out, uint64_t length, int failure, 
   uint8_t chunk[kCopyChunk];
   while (length > 0) {
     const size_t want = static_cast<size_t>(std::min<uint64_t>(length, kCopyChunk));
-    const size_t got = in_->Read(chunk, want);
+    const size_t got = vol_->in.Read(chunk, want);
     if (got > 0) {
       if (!out.Write(chunk, got)) throw EZipArchive(failure, true);
       if (reportBytes) Progress(ProgrBytes, "", static_cast<int64_t>(got));
@@ -68,17 +68,21 @@ void TZipArchive::CopyJoinedData(OutputFile& out, uint64_t length, int failure, 
     }
     if (got < want) {
       // Data runs on into the next volume; anywhere else a short read is damage.
-      if (!in_->AtEnd() || diskNr_ >= lastDiskNr_) throw EZipArchive(failure, true);
-      SwitchVolume(diskNr_ + 1);
+      if (!vol_->in.AtEnd() || vol_->diskNr >= vol_->lastDiskNr) throw EZipArchive(failure, true);
+      SwitchVolume(vol_->diskNr + 1);
     }
   }
 }
 
 int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath) {
+  // The join's own file and volume state: a List run from a pending event
+  // meanwhile works on its own.
+  VolumeState state;
+  const VolumeScope scope(vol_, state);
   busy_ = true;
-  volumeRoot_ = VolumeRootOf(archivePath);
-  diskNr_ = -1;
-  readFileName_ = archivePath;
+  vol_->volumeRoot = VolumeRootOf(archivePath);
+  vol_->diskNr = -1;
+  vol_->readFileName = archivePath;
   ShowBusyCursor(true);
 
   OutputFile out;
@@ -105,26 +109,26 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     // Find the volume that holds the end record.
     for (;;) {
       AskForVolume();
-      newVolumeWanted_ = true;
+      vol_->newVolumeWanted = true;
       if (FindEndOfCentralDir(false)) break;
       if (DriveTypeOfRoot() == DriveType::Fixed) {
-        const int nnn = VolumeNumberOf(readFileName_);
+        const int nnn = VolumeNumberOf(vol_->readFileName);
         if (nnn == 1) throw EZipArchive(11037, true);
         throw EZipArchive(11038, nnn);
       }
     }
-    dateSec = in_->MTimeSec();
-    dateNsec = in_->MTimeNsec();
+    dateSec = vol_->in.MTimeSec();
+    dateNsec = vol_->in.MTimeNsec();
     haveDate = true;
     uint8_t endRecord[kEndRecordSize];
-    std::memcpy(endRecord, endRecord_, kEndRecordSize);
-    lastDiskNr_ = LoadU16LE(endRecord + 4);
-    diskNr_ = lastDiskNr_;
+    std::memcpy(endRecord, vol_->endRecord, kEndRecordSize);
+    vol_->lastDiskNr = LoadU16LE(endRecord + 4);
+    vol_->diskNr = vol_->lastDiskNr;
     const uint16_t startDisk = LoadU16LE(endRecord + 6);
     const uint16_t total = LoadU16LE(endRecord + 10);
     const uint16_t commentLength = LoadU16LE(endRecord + 20);
-    if (startDisk != lastDiskNr_) SwitchVolume(startDisk);
-    if (!in_->Seek(LoadU32LE(endRecord + 16))) throw EZipArchive(11008, true);
+    if (startDisk != vol_->lastDiskNr) SwitchVolume(startDisk);
+    if (!vol_->in.Seek(LoadU32LE(endRecord + 16))) throw EZipArchive(11008, true);
 
     // Reads a 46-byte central header, moving on at a volume's end, and the
     // name that follows it; the extra field and comment are left unread.
@@ -137,21 +141,21 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     auto readCentral = [&](CentralHeader& c, std::string& entryName) {
       uint8_t* h = c.bytes;
       for (;;) {
-        const size_t got = in_->Read(h, kCentralHeaderSize);
+        const size_t got = vol_->in.Read(h, kCentralHeaderSize);
         if (got == static_cast<size_t>(kCentralHeaderSize)) break;
-        if (diskNr_ >= lastDiskNr_ || (got > 0 && !in_->AtEnd())) throw EZipArchive(11013, true);
-        SwitchVolume(diskNr_ + 1);
+        if (vol_->diskNr >= vol_->lastDiskNr || (got > 0 && !vol_->in.AtEnd())) throw EZipArchive(11013, true);
+        SwitchVolume(vol_->diskNr + 1);
       }
       if (LoadU32LE(h) != kCentralHeaderSig) throw EZipArchive(11015, true);
       c.nameLength = LoadU16LE(h + 28);
       c.extraLength = LoadU16LE(h + 30);
       c.commentLength = LoadU16LE(h + 32);
       entryName.resize(c.nameLength);
-      if (in_->Read(entryName.data(), c.nameLength) != c.nameLength) throw EZipArchive(11017, true);
+      if (vol_->in.Read(entryName.data(), c.nameLength) != c.nameLength) throw EZipArchive(11017, true);
     };
 
     // First pass: names and sizes.
-    work.reserve(std::min<size_t>(total, static_cast<size_t>(in_->Size() / kCentralHeaderSize) + 1));
+    work.reserve(std::min<size_t>(total, static_cast<size_t>(vol_->in.Size() / kCentralHeaderSize) + 1));
     std::unordered_map<std::string, std::vector<size_t>> byName;
     uint64_t totalBytes = 0;
     for (unsigned n = 0; n < total; ++n) {
@@ -160,7 +164,7 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
       readCentral(c, item.name);
       item.compressedSize = LoadU32LE(c.bytes + 20);
       totalBytes += uint64_t{c.nameLength} + item.compressedSize + c.extraLength + c.commentLength;
-      if (!in_->Skip(int64_t{c.extraLength} + c.commentLength)) throw EZipArchive(11008, true);
+      if (!vol_->in.Skip(int64_t{c.extraLength} + c.commentLength)) throw EZipArchive(11008, true);
       byName[LowerAscii(item.name)].push_back(work.size());
       work.push_back(std::move(item));
     }
@@ -170,17 +174,17 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     Progress(ProgrTotalBytes, "", static_cast<int64_t>(totalBytes));
 
     uint8_t marker[4];
-    if (in_->Read(marker, 4) != 4 || LoadU32LE(marker) != kSpanMarkerSig) throw EZipArchive(11031, true);
+    if (vol_->in.Read(marker, 4) != 4 || LoadU32LE(marker) != kSpanMarkerSig) throw EZipArchive(11031, true);
 
     // Copy the local headers and data, noting where each now starts.
     std::string name;
     for (unsigned n = 0; n < total; ++n) {
       uint8_t h[kLocalHeaderSize];
       for (;;) {
-        const size_t got = in_->Read(h, kLocalHeaderSize);
+        const size_t got = vol_->in.Read(h, kLocalHeaderSize);
         if (got == static_cast<size_t>(kLocalHeaderSize)) break;
-        if (diskNr_ >= lastDiskNr_ || !in_->AtEnd()) throw EZipArchive(11012, true);
-        SwitchVolume(diskNr_ + 1);
+        if (vol_->diskNr >= vol_->lastDiskNr || !vol_->in.AtEnd()) throw EZipArchive(11012, true);
+        SwitchVolume(vol_->diskNr + 1);
       }
       if (LoadU32LE(h) != kLocalHeaderSig) throw EZipArchive(11014, true);
       const uint16_t flags = LoadU16LE(h + 6);
@@ -188,7 +192,7 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
       const uint16_t nameLength = LoadU16LE(h + 26);
       const uint16_t extraLength = LoadU16LE(h + 28);
       name.resize(nameLength);
-      if (in_->Read(name.data(), nameLength) != nameLength) throw EZipArchive(11016, true);
+      if (vol_->in.Read(name.data(), nameLength) != nameLength) throw EZipArchive(11016, true);
 
       // Entries of the same name are matched in directory order.
       auto found = byName.find(LowerAscii(name));
@@ -253,7 +257,7 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
     for (int i = 0; i < 4; ++i) end[16 + i] = static_cast<uint8_t>(static_cast<uint32_t>(newDirectoryStart) >> (8 * i));
     if (!out.Write(end, kEndRecordSize)) throw EZipArchive(11030, true);
     uint8_t skipped[kEndRecordSize];
-    if (in_->Read(skipped, kEndRecordSize) != static_cast<size_t>(kEndRecordSize)) throw EZipArchive(11008, true);
+    if (vol_->in.Read(skipped, kEndRecordSize) != static_cast<size_t>(kEndRecordSize)) throw EZipArchive(11008, true);
     CopyJoinedData(out, commentLength, 11023, false);
   } catch (const EZipArchive& e) {
     result = -7;
@@ -280,7 +284,7 @@ int TZipArchive::ReadSpan(const std::string& archivePath, std::string& tempPath)
   } catch (...) {
   }
   work.clear();
-  in_->Close();
+  vol_->in.Close();
   if (haveDate) out.SetMTime(dateSec, dateNsec);
   if (!out.Close() && result == 0) {
     result = -7;

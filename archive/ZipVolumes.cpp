@@ -49,35 +49,35 @@ DriveType TZipArchive::DriveTypeOfRoot() const { return DriveType::Fixed; }
 
 void TZipArchive::QueryVolumeSpace() {
   struct statvfs vfs;
-  if (volumeRoot_.empty() || ::statvfs(volumeRoot_.c_str(), &vfs) != 0) {
-    volumeFree_ = volumeTotal_ = -1;
+  if (vol_->volumeRoot.empty() || ::statvfs(vol_->volumeRoot.c_str(), &vfs) != 0) {
+    vol_->volumeFree = vol_->volumeTotal = -1;
     return;
   }
-  volumeFree_ = static_cast<int64_t>(vfs.f_bavail) * static_cast<int64_t>(vfs.f_frsize);
-  volumeTotal_ = static_cast<int64_t>(vfs.f_blocks) * static_cast<int64_t>(vfs.f_frsize);
+  vol_->volumeFree = static_cast<int64_t>(vfs.f_bavail) * static_cast<int64_t>(vfs.f_frsize);
+  vol_->volumeTotal = static_cast<int64_t>(vfs.f_blocks) * static_cast<int64_t>(vfs.f_frsize);
 }
 
 bool TZipArchive::VolumePresent() {
-  volumeLabel_.clear();
-  volumeFree_ = volumeTotal_ = -1;
-  if (volumeRoot_.empty() || volumeRoot_[0] != '/') throw EZipArchive(11003, volumeRoot_);
+  vol_->volumeLabel.clear();
+  vol_->volumeFree = vol_->volumeTotal = -1;
+  if (vol_->volumeRoot.empty() || vol_->volumeRoot[0] != '/') throw EZipArchive(11003, vol_->volumeRoot);
   struct statvfs vfs;
-  if (::statvfs(volumeRoot_.c_str(), &vfs) != 0) return false;
+  if (::statvfs(vol_->volumeRoot.c_str(), &vfs) != 0) return false;
   // Linux volumes carry no label the reader could ask for.
   QueryVolumeSpace();
-  return volumeTotal_ >= 0;
+  return vol_->volumeTotal >= 0;
 }
 
 bool TZipArchive::VolumePartName(DriveType type) {
-  const std::string number = VolumeNumberText(diskNr_);
-  if (type == DriveType::Removable) return volumeLabel_ == "PKBACK# " + number;
+  const std::string number = VolumeNumberText(vol_->diskNr);
+  if (type == DriveType::Removable) return vol_->volumeLabel == "PKBACK# " + number;
   // Only the file-name part is renamed: base + NNN + extension.
-  const size_t slash = readFileName_.rfind('/');
+  const size_t slash = vol_->readFileName.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = readFileName_.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) dot = readFileName_.size();
+  size_t dot = vol_->readFileName.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) dot = vol_->readFileName.size();
   const size_t from = dot - nameStart >= 3 ? dot - 3 : nameStart;
-  readFileName_.replace(from, dot - from, number);
+  vol_->readFileName.replace(from, dot - from, number);
   return true;
 }
 
@@ -85,25 +85,25 @@ DriveType TZipArchive::AskForVolume() {
   if (Host.ProcessPendingEvents) Host.ProcessPendingEvents();
   const DriveType type = DriveTypeOfRoot();
   std::optional<bool> answer = true;
-  while ((answer == true && !VolumePresent()) || newVolumeWanted_) {
+  while ((answer == true && !VolumePresent()) || vol_->newVolumeWanted) {
     if (type == DriveType::Fixed) {
-      newVolumeWanted_ = false;
+      vol_->newVolumeWanted = false;
       break;
     }
     if (Unattended) throw EZipArchive(11025, true);
     std::string text;
     bool stopIcon = false;
-    if (diskNr_ < 0) {
+    if (vol_->diskNr < 0) {
       text = LoadMessageText(11033, "Please insert last disk in set");
       stopIcon = true;
     } else {
-      const std::string args[] = {std::to_string(diskNr_ + 1), std::to_string(lastDiskNr_ + 1)};
+      const std::string args[] = {std::to_string(vol_->diskNr + 1), std::to_string(vol_->lastDiskNr + 1)};
       text = FormatMessageText(LoadMessageText(11034, "Please insert disk volume %.1d of %.1d"), args);
     }
-    const std::string root[] = {volumeRoot_};
+    const std::string root[] = {vol_->volumeRoot};
     text += FormatMessageText(LoadMessageText(11035, "\r\nin drive: %s"), root);
     answer = Host.AskOkCancel ? Host.AskOkCancel(text, stopIcon) : std::nullopt;
-    newVolumeWanted_ = false;
+    vol_->newVolumeWanted = false;
     if (!answer.has_value()) break;
   }
   if (!answer.has_value()) throw EZipArchive(11006, true);
@@ -112,21 +112,21 @@ DriveType TZipArchive::AskForVolume() {
 }
 
 void TZipArchive::SwitchVolume(int n) {
-  in_->Close();
-  diskNr_ = n;
+  vol_->in.Close();
+  vol_->diskNr = n;
   bool attempted = false;
   for (;;) {
     if (attempted) {
       if (DriveTypeOfRoot() == DriveType::Fixed) throw EZipArchive(11001, true);
       ReportMessage(11001);
     }
-    newVolumeWanted_ = true;
+    vol_->newVolumeWanted = true;
     DriveType type;
     do {
       type = AskForVolume();
     } while (!VolumePartName(type));
     attempted = true;
-    if (in_->Open(readFileName_)) return;
+    if (vol_->in.Open(vol_->readFileName)) return;
   }
 }
 

@@ -229,5 +229,30 @@ TEST_F(SetExtraction, ExtractStaysBusyWhileTheEngineRunsAfterAJoin) {
   EXPECT_TRUE(temp.Names().empty());
 }
 
+TEST_F(SetExtraction, AListingFromAPendingEventLeavesTheRunningJoinAlone) {
+  TempFolder dir;
+  TempFolder temp;
+  const std::string last = WriteSet(dir, SetEntries().BuildSpanned(2000));
+  const std::string other = dir.Write("other.zip", ZipBytes().Add("x.bmp", "x").Build());
+  RecordedArchive r;
+  r.zip.Unattended = true;
+  r.zip.TempDir = temp.Path();
+  r.zip.SetDLLDirectory(FAKE_ENGINE_DIR);
+  r.zip.SetZipFilename(last);
+  // Every volume switch lets pending events run; the second one lists
+  // another archive while the join is half way through the set.
+  int pending = 0;
+  r.zip.Host.ProcessPendingEvents = [&] {
+    if (++pending == 2) r.zip.SetZipFilename(other);
+  };
+  r.zip.Extract();
+  EXPECT_GE(pending, 2);
+  EXPECT_EQ(r.zip.DirEntries().size(), 1u);
+  EXPECT_EQ(r.zip.ErrCode, 0);
+  EXPECT_EQ(record_()->Calls, 1);
+  EXPECT_EQ(r.zip.SuccessCount(), 5);
+  EXPECT_TRUE(temp.Names().empty());
+}
+
 }  // namespace
 }  // namespace tintaro::test
