@@ -1,0 +1,211 @@
+// tromake: the source parser's refusals, one broken archive per fault that
+// check must catch, reproducible build and generate, and clear failures.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "archive/ArchiveTestKit.h"
+#include "support/BmpBuilder.h"
+#include "support/SolutionBuilder.h"
+#include "support/ZipWriter.h"
+#include "tools/PuzzleSource.h"
+
+namespace tintaro::test {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Text(const std::string& path) {
+  const Bytes b = ReadFileBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+// Runs tromake with the arguments (quoted by the caller where needed).
+Outcome Tromake(const TempFolder& dir, const std::string& args, const std::string& env = "") {
+  const std::string cmd = env + " " + TROMAKE + " " + args + " >" + dir.File("out.txt") + " 2>" + dir.File("err.txt");
+  const int raw = std::system(cmd.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir.File("out.txt")), Text(dir.File("err.txt"))};
+}
+
+std::string AsString(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+// 60 x 40: a frame at 4 ... 55 x 4 ... 35 split at x = 30 into a left and a
+// right box; the ring outside the frame is the background.
+std::vector<uint32_t> BoxesPixels() {
+  std::vector<uint32_t> px(60 * 40, 0xFFFFFF);
+  for (int y = 4; y <= 35; ++y)
+    for (int x = 4; x <= 55; ++x)
+      if (x == 4 || x == 55 || y == 4 || y == 35 || x == 30) px[y * 60 + x] = 0;
+  return px;
+}
+
+struct Puzzle {
+  std::vector<uint32_t> pixels = BoxesPixels();
+  SolutionBuilder solution = SolutionBuilder().Header(0, 0).Target(17, 20).Stray(42, 20);
+  bool picture = true, trs = true, clue = true;
+  std::string clueBytes = AsString(BuildBmp(4, 4, std::vector<uint32_t>(16, 0x808080)));
+
+  std::string Write(const TempFolder& dir) const {
+    ZipWriter zip;
+    if (picture) zip.Add("pic.bmp", AsString(BuildBmp(60, 40, pixels)));
+    if (trs) zip.Add("pic.trs", AsString(solution.Bytes()));
+    if (clue) zip.Add("spipic.bmp", clueBytes);
+    const std::string path = dir.File("pic.tro");
+    EXPECT_TRUE(zip.WriteTo(path));
+    return path;
+  }
+};
+
+TEST(TromakeCheck, AHandMadePuzzlePassesAndIsDescribed) {
+  TempFolder dir;
+  const std::string path = Puzzle().Write(dir);
+  const Outcome check = Tromake(dir, "check " + path);
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("1 targets, 1 strays, solved by playing"), std::string::npos) << check.out;
+  const Outcome info = Tromake(dir, "info --json " + path);
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("\"targets\": [[17, 20]]"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"width\": 60"), std::string::npos) << info.out;
+}
+
+TEST(TromakeCheck, EachFaultAPlayerWouldMeetIsReportedOnItsOwnLine) {
+  struct Case {
+    const char* fault;
+    std::function<void(Puzzle&)> breakIt;
+  };
+  const std::vector<Case> cases = {
+      {"no puzzle picture entry", [](Puzzle& p) { p.picture = false; }},
+      {"no solution entry pic.trs", [](Puzzle& p) { p.trs = false; }},
+      {"no clue entry spipic.bmp", [](Puzzle& p) { p.clue = false; }},
+      {"the clue picture cannot be loaded: Bitmap image is not valid", [](Puzzle& p) { p.clueBytes = "not a bitmap at all"; }},
+      {"grey pixels beside its black lines", [](Puzzle& p) { p.pixels[20 * 60 + 31] = 0x7F7F7F; }},
+      {"the solution file is cut short", [](Puzzle& p) { p.solution.Truncate(1); }},
+      {"target 1 at 30,20 lies on a black line", [](Puzzle& p) { p.solution = SolutionBuilder().Header(0, -1).Target(30, 20); }},
+      {"stray 1 at 60,20 lies outside the picture",
+       [](Puzzle& p) { p.solution = SolutionBuilder().Header(0, 0).Target(17, 20).Stray(60, 20); }},
+      {"(two targets in one region)", [](Puzzle& p) { p.solution = SolutionBuilder().Header(1, -1).Target(17, 20).Target(10, 10); }},
+      {"(a target and a stray in one region)",
+       [](Puzzle& p) { p.solution = SolutionBuilder().Header(0, 0).Target(17, 20).Stray(10, 30); }},
+      {"lies in the background", [](Puzzle& p) { p.solution = SolutionBuilder().Header(0, -1).Target(1, 1); }},
+      {"too small to click (largest square 7 x 7",
+       [](Puzzle& p) {
+         for (int i = 9; i <= 17; ++i) p.pixels[9 * 60 + i] = p.pixels[17 * 60 + i] = p.pixels[i * 60 + 9] = p.pixels[i * 60 + 17] = 0;
+         p.solution = SolutionBuilder().Header(0, -1).Target(13, 13);
+       }},
+      {"only through a one-pixel gap in a line at 30,20",
+       [](Puzzle& p) {
+         p.pixels[20 * 60 + 30] = 0xFFFFFF;
+         p.solution = SolutionBuilder().Header(0, -1).Target(17, 20);
+       }},
+  };
+  for (const Case& c : cases) {
+    TempFolder dir;
+    Puzzle p;
+    c.breakIt(p);
+    const std::string path = p.Write(dir);
+    const Outcome r = Tromake(dir, "check " + path);
+    EXPECT_EQ(r.status, 1) << c.fault;
+    EXPECT_NE(r.err.find("tromake: " + path + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.fault), std::string::npos) << c.fault << "\n" << r.err;
+  }
+}
+
+TEST(TromakeCheck, FilesThatAreNoPuzzleArchiveGiveOneClearLine) {
+  TempFolder dir;
+  const std::string text = dir.Write("notes.tro", ToBytes("just some text, long enough to look for a zip end record"));
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {text, "not a zip archive"}, {dir.Path(), "not a regular file"}, {dir.File("missing.tro"), "cannot open the file"}};
+  for (const auto& [path, fault] : cases) {
+    const Outcome r = Tromake(dir, "check " + path);
+    EXPECT_EQ(r.status, 1) << path;
+    EXPECT_EQ(r.err, "tromake: " + path + ": " + fault + "\n");
+  }
+}
+
+// A source whose hidden shape is a filled disc on a mosaic of 12 cells.
+void WriteSource(const TempFolder& dir, const std::string& extra = "") {
+  dir.Write("disc.svg", ToBytes("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 300 200\">"
+                                "<circle cx=\"150\" cy=\"100\" r=\"70\" fill=\"black\"/></svg>"));
+  dir.Write("disc.puzzle", ToBytes("# a disc\nname Disc\nsize 300 200\nmosaic 12\nseed 9\nhidden disc.svg\n" + extra));
+}
+
+TEST(TromakeBuild, TheSameSourceGivesTheSameBytesInAnyTimeZoneAndPassesCheck) {
+  TempFolder dir;
+  WriteSource(dir, "hints 2\nmode crazy\n");
+  ASSERT_EQ(Tromake(dir, "build " + dir.File("disc.puzzle") + " -o " + dir.File("a.tro")).status, 0);
+  ASSERT_EQ(Tromake(dir, "build " + dir.File("disc.puzzle") + " -o " + dir.File("b.tro"), "TZ=Asia/Tokyo").status, 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("a.tro")), ReadFileBytes(dir.File("b.tro")));
+  const Outcome check = Tromake(dir, "check " + dir.File("a.tro"));
+  EXPECT_EQ(check.status, 0) << check.err;
+  const Outcome info = Tromake(dir, "info " + dir.File("a.tro"));
+  EXPECT_NE(info.out.find("hints: 2\n  mode: crazy"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Disc.bmp"), std::string::npos) << info.out;
+}
+
+TEST(TromakeGenerate, AFixedSeedGivesOnePuzzleThatPassesCheck) {
+  TempFolder dir, other;
+  const std::string args = " --seed 7 --size 320x240 --regions 30 --shape star -o ";
+  ASSERT_EQ(Tromake(dir, "generate" + args + dir.File("star.tro")).status, 0);
+  ASSERT_EQ(Tromake(dir, "generate" + args + other.File("star.tro")).status, 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("star.tro")), ReadFileBytes(other.File("star.tro")));
+  const Outcome check = Tromake(dir, "check " + dir.File("star.tro"));
+  EXPECT_EQ(check.status, 0) << check.err;
+}
+
+TEST(TromakeBuild, BadSourcesAndArgumentsFailWithOneLineAndNoOutput) {
+  TempFolder dir;
+  WriteSource(dir, "colour red\n");
+  Outcome r = Tromake(dir, "build " + dir.File("disc.puzzle") + " -o " + dir.File("x.tro"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "tromake: " + dir.File("disc.puzzle") + ": line 7: unknown key 'colour'\n");
+  dir.Write("nohidden.puzzle", ToBytes("size 300 200\nmosaic 12\nhidden gone.svg\n"));
+  r = Tromake(dir, "build " + dir.File("nohidden.puzzle") + " -o " + dir.File("x.tro"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("gone.svg: cannot open"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("x.tro")));
+  EXPECT_EQ(Tromake(dir, "generate --shape blob -o " + dir.File("x.tro")).status, 2);
+  EXPECT_EQ(Tromake(dir, "frobnicate").status, 2);
+}
+
+TEST(PuzzleSource, RefusesHostileOrIncompleteSourcesWithTheLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"size 300 200\nmosaic 5\n", "needs 'hidden' or 'target' points"},
+      {"mosaic 5\nhidden a.svg\n", "needs 'size'"},
+      {"size 300 200\ndrawing a.svg\ntarget 300 10\n", "point 300,10 lies outside the picture"},
+      {"size 15 200\n", "line 1: 15 is outside 16 ... 4096"},
+      {"size 300 200\nsize 300 200\n", "line 2: 'size' given twice"},
+      {"size 300 99999999999999999999\n", "is not a whole number"},
+      {"size 300 200\nmosaic 1001\n", "line 2: 1001 is outside 1 ... 1000"},
+      {"name spiral\n", "not starting with \"spi\""},
+      {"name ../up\n", "'name' takes one plain name"},
+      {"drawing lines.png\n", "'lines.png' is not a .bmp or .svg file"},
+      {"hints 0\n", "'hints' takes 1 ... 1000 or 'withheld'"},
+      {"hints 3\nsolution withheld\n", "cannot be combined"},
+      {"strays none\nstray 1 1\n", "'stray' after 'strays none'"},
+      {"mode silly\n", "'mode' takes normal, crazy, insane or any"},
+      {"size 300 200\x01\n", "line 1: control character"},
+  };
+  for (const auto& [text, error] : cases) {
+    const tools::ParseResult r = tools::ParsePuzzleSource(text);
+    EXPECT_FALSE(r.source) << text;
+    EXPECT_NE(r.error.find(error), std::string::npos) << text << " -> " << r.error;
+  }
+  const tools::ParseResult ok = tools::ParsePuzzleSource(
+      "# comment\r\nNAME Cat\nsize 600 450 # inline\nmosaic 36\nhidden cat.svg\nhints withheld\nmode insane\n"
+      "order columns\nstray 10 10\nstray 20 20\n");
+  ASSERT_TRUE(ok.source) << ok.error;
+  EXPECT_EQ(ok.source->name, "Cat");
+  EXPECT_EQ(*ok.source->width, 600);
+  EXPECT_EQ(ok.source->hints, tools::HintSetting::Withheld);
+  EXPECT_EQ(ok.source->mode, tools::ModeLock::Insane);
+  EXPECT_EQ(ok.source->strays.size(), 2u);
+}
+
+}  // namespace
+}  // namespace tintaro::test
