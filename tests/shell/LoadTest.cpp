@@ -21,6 +21,8 @@ struct LoadCase {
   std::vector<std::string> workAfter;
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
 class LoadOutcome : public ShellTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadOutcome, EndsInItsStateWithItsMessage) {
@@ -77,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {kNotAPuzzle}, false, "", true, {"SPIb.bmp", "spia.bmp"}},
         LoadCase{"PictureIsNotAPicture",
                  [](ShellTest& t) {
-                   return t.Puzzle("junk.tro", ZipWriter().Add("j.bmp", "not a bitmap").Add("j.trs", "x"));
+                   return t.Puzzle("junk.tro", ZipWriter().Add("j.bmp", "this is plainly not a bitmap").Add("j.trs", "x"));
                  },
                  {kNotAPuzzle}, false, "", true, {"j.bmp", "j.trs"}},
         LoadCase{"DamagedEntry",
