@@ -228,24 +228,6 @@ void Order(std::vector<SeedPoint>& points, TargetOrder order, int w, int h) {
   });
 }
 
-SolutionOptions Options(const PuzzleSource& s, int targets) {
-  SolutionOptions o;
-  o.hasOptionRecord = s.hints != HintSetting::Default || s.mode != ModeLock::None;
-  switch (s.hints) {
-    case HintSetting::Default: o.hintSetting = targets; break;
-    case HintSetting::Limit: o.hintSetting = s.hintLimit; break;
-    case HintSetting::Withheld: o.hintSetting = -1; break;
-    case HintSetting::SolutionWithheld: o.hintSetting = 0; break;
-  }
-  switch (s.mode) {
-    case ModeLock::None: o.modeSetting = 0; break;
-    case ModeLock::Normal: o.modeSetting = -4; break;
-    case ModeLock::Crazy: o.modeSetting = -2; break;
-    case ModeLock::Insane: o.modeSetting = -3; break;
-  }
-  return o;
-}
-
 std::string MakeClue(const BuildRequest& rq, const Drawn& d, const Classified& c, Picture& clue) {
   const PuzzleSource& s = rq.source;
   if (!s.clue.empty()) {
@@ -300,7 +282,7 @@ BuildReport BuildPuzzle(const BuildRequest& rq, const std::string& outputPath) {
 
   std::vector<ArchiveEntry> entries;
   entries.push_back({name + ".bmp", EncodeBmp24(d.picture)});
-  entries.push_back({name + ".trs", EncodeSolution(targets, strays, Options(s, static_cast<int>(targets.size())))});
+  entries.push_back({name + ".trs", EncodeSolution(targets, strays, OptionsFor(s, static_cast<int>(targets.size())))});
   entries.push_back({"spi" + name + ".bmp", EncodeBmp24(clue)});
   report.error = WriteArchive(outputPath, entries);
   report.targets = static_cast<int>(targets.size());

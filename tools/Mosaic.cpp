@@ -132,7 +132,8 @@ Picture DrawMosaic(const MosaicSpec& spec) {
     auto touch = [&](size_t a, size_t b) {
       const int32_t ca = comp[a], cb = comp[b];
       if (ca == cb) return;
-      for (auto [small, other] : {std::pair{ca, cb}, std::pair{cb, ca}}) {
+      for (const std::pair<int32_t, int32_t>& pair : {std::pair{ca, cb}, std::pair{cb, ca}}) {
+        const int32_t small = pair.first, other = pair.second;
         if (best[static_cast<size_t>(small)] >= minSide || compKey[static_cast<size_t>(small)] < 0) continue;
         if (compKey[static_cast<size_t>(other)] < 0 ||
             (compKey[static_cast<size_t>(other)] & 1) != (compKey[static_cast<size_t>(small)] & 1))

@@ -61,6 +61,24 @@ std::vector<uint8_t> EncodeBmp24(const Picture& picture) {
   return out;
 }
 
+SolutionOptions OptionsFor(const PuzzleSource& s, int targets) {
+  SolutionOptions o;
+  o.hasOptionRecord = s.hints != HintSetting::Default || s.mode != ModeLock::None;
+  switch (s.hints) {
+    case HintSetting::Default: o.hintSetting = targets; break;
+    case HintSetting::Limit: o.hintSetting = s.hintLimit; break;
+    case HintSetting::Withheld: o.hintSetting = -1; break;
+    case HintSetting::SolutionWithheld: o.hintSetting = 0; break;
+  }
+  switch (s.mode) {
+    case ModeLock::None: o.modeSetting = 0; break;
+    case ModeLock::Normal: o.modeSetting = -4; break;
+    case ModeLock::Crazy: o.modeSetting = -2; break;
+    case ModeLock::Insane: o.modeSetting = -3; break;
+  }
+  return o;
+}
+
 std::vector<uint8_t> EncodeSolution(const std::vector<SeedPoint>& targets, const std::vector<SeedPoint>& strays,
                                     const SolutionOptions& options) {
   std::vector<uint8_t> out;

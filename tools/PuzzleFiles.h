@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/picture/Picture.h"
+#include "tools/PuzzleSource.h"
 
 namespace tintaro::tools {
 
@@ -22,6 +23,10 @@ struct SeedPoint {
   int32_t x = 0;
   int32_t y = 0;
 };
+
+// The option record for a source's hint and mode settings; none when both
+// are left at their defaults.
+SolutionOptions OptionsFor(const PuzzleSource& source, int targets);
 
 std::vector<uint8_t> EncodeBmp24(const Picture& picture);
 

@@ -2,6 +2,8 @@
 // archives. Errors are one line each, "tromake: FILE: fault", and a non-zero exit.
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
