@@ -131,12 +131,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
 void TAboutBox::LoadPicture(const std::string& path) {
   surface_.LoadPicture(path);
   const Picture& picture = surface_.CurrentPicture();
-  // The window keeps its own copy: the surface's buffer is reused by the
-  // next load, which may fail half way.
+  // The window keeps its own opaque copy (the X byte of the surface's pixels
+  // is 0, not the 255 that Qt expects).
   ProgramIcon->SetImage(QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
                                picture.height, static_cast<qsizetype>(picture.width) * 4,
                                QImage::Format_RGBX8888)
-                            .copy());
+                            .convertToFormat(QImage::Format_RGB32));
 }
 
 void TAboutBox::ShowBeside(const QWidget* mainWindow) {

@@ -61,6 +61,7 @@ QImage Greyed(const QImage& image) {
       row[x] = qRgba(light, light, light, qAlpha(p) / 2);
     }
   }
+  out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   out.setDevicePixelRatio(image.devicePixelRatio());
   return out;
 }

@@ -4,8 +4,11 @@
 
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
 #include <cmath>
+#include <optional>
 
 #include "core/picture/PaintSurface.h"
 
@@ -27,6 +30,21 @@ std::optional<MouseButton> HandlerButton(Qt::MouseButton button) {
       return MouseButton::Middle;
     default:
       return std::nullopt;
+  }
+}
+
+// Whether the painter draws into pixels with an alpha channel (a translucent
+// backing store, a grabbed pixmap) rather than an opaque window surface.
+bool TargetHasAlpha(QPainter& painter) {
+  QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+  if (!device) return true;
+  switch (device->devType()) {
+    case QInternal::Image:
+      return static_cast<QImage*>(device)->hasAlphaChannel();
+    case QInternal::Pixmap:
+      return static_cast<QPixmap*>(device)->hasAlphaChannel();
+    default:
+      return true;
   }
 }
 
@@ -65,6 +83,13 @@ void PictureView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.drawImage(exposed, image, exposed);
+  if (TargetHasAlpha(painter)) {
+    // Qt copies the X byte (0 here) into a target's alpha channel, which
+    // would leave the picture transparent; opaque black laid behind the
+    // drawn pixels sets their alpha and keeps their colour.
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+    painter.fillRect(exposed, Qt::black);
+  }
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {

@@ -381,7 +381,6 @@ void TTintaro::HideAboutBox() {
 
 void TTintaro::SetTimerEnabled(GameTimer timer, bool enabled) {
   GameTimerSlot& slot = timer == GameTimer::Timer1 ? timer1_ : timer2_;
-  if (slot.enabled == enabled) return;
   slot.enabled = enabled;
   slot.Apply();
 }
@@ -392,7 +391,6 @@ bool TTintaro::TimerEnabled(GameTimer timer) const {
 
 void TTintaro::SetTimerInterval(GameTimer timer, int milliseconds) {
   GameTimerSlot& slot = timer == GameTimer::Timer1 ? timer1_ : timer2_;
-  if (slot.interval == milliseconds) return;
   slot.interval = milliseconds;
   slot.Apply();
 }

@@ -1,0 +1,380 @@
+// The desktop program's Qt layer: the toolbar, the dialogs' layout, Image1's
+// mouse and drawing, real modal boxes with running timers, the timer guards,
+// the activation rule and the event-loop edge. The command logic behind the
+// handlers is tested in the shell's and the core's own tests.
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <memory>
+
+#include "core/Errors.h"
+#include "shell/qt/Dialogs.h"
+#include "shell/qt/Icons.h"
+#include "shell/qt/PictureView.h"
+#include "shell/qt/TTintaro.h"
+#include "support/BmpBuilder.h"
+#include "support/SolutionBuilder.h"
+#include "support/ZipWriter.h"
+
+using namespace tintaro;
+using namespace tintaro::qt;
+
+namespace {
+
+constexpr uint32_t W = kWhite, K = kBlack;
+
+// 66 x 26: a black frame from (3, 3) to (62, 22) around three regions split
+// by the columns 23 and 43; the background outside the frame holds (1, 1).
+// The solution's targets are the outer two regions, so painting the middle
+// one solves nothing.
+constexpr int kWidth = 66, kHeight = 26;
+std::vector<uint32_t> ThreeRegions() {
+  std::vector<uint32_t> pixels(kWidth * kHeight, W);
+  for (int y = 3; y <= 22; ++y) {
+    for (int x = 3; x <= 62; ++x) {
+      if (y == 3 || y == 22 || x == 3 || x == 23 || x == 43 || x == 62) pixels[y * kWidth + x] = K;
+    }
+  }
+  return pixels;
+}
+
+std::string AsString(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+struct Box {
+  QString title, text;
+  QMessageBox::Icon icon;
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::StandardButton defaultButton;
+  QMessageBox::StandardButton escapeButton;
+};
+
+}  // namespace
+
+class TintaroQtTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TTintaro> window_;
+  std::unique_ptr<TAboutBox> clue_;
+  std::unique_ptr<TOkCanclDlg> hintLimit_;
+  std::unique_ptr<TOptions> options_;
+  std::unique_ptr<TAboutBoxTRO> about_;
+  std::vector<Box> boxes_;
+  QString nextFile_;
+
+  QString Path(const QString& name) const { return dir_->filePath(name); }
+
+  // A puzzle archive with the three-region picture, its solution and a clue.
+  QString WritePuzzle() {
+    const auto bmp = AsString(test::BuildBmp(kWidth, kHeight, ThreeRegions()));
+    const auto trs = AsString(test::SolutionBuilder().Header(1, -1).Target(10, 10).Target(50, 10).Bytes());
+    const QString path = Path("three.tro");
+    test::ZipWriter().Add("three.bmp", bmp).Add("three.trs", trs).Add("spithree.bmp", bmp).WriteTo(path.toStdString());
+    return path;
+  }
+
+  void Load(const QString& file) {
+    nextFile_ = file;
+    window_->Button(TTintaro::LoadTool)->click();
+  }
+
+  QColor ShownColour(int x, int y) { return window_->Image1()->grab().toImage().pixelColor(x, y); }
+
+  // The Clue window or the About box has the focus, then the main window.
+  void Activate(QWidget* widget) {
+    widget->activateWindow();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), widget->windowHandle());
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QFile::link(QStringLiteral(ENGINE_PATH), Path("libunzeng.so")));
+    window_ = std::make_unique<TTintaro>(Path("tintaro").toStdString(), std::vector<std::string>{});
+    clue_ = std::make_unique<TAboutBox>(window_.get());
+    hintLimit_ = std::make_unique<TOkCanclDlg>(window_.get());
+    options_ = std::make_unique<TOptions>(window_.get());
+    about_ = std::make_unique<TAboutBoxTRO>(window_.get());
+    window_->AttachWindows(clue_.get(), hintLimit_.get(), options_.get(), about_.get());
+    boxes_.clear();
+    // Boxes are recorded and answered with their default button.
+    window_->runBox = [this](QMessageBox& box) {
+      boxes_.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons(),
+                        box.standardButton(box.defaultButton()), box.standardButton(box.escapeButton())});
+      return box.defaultButton() ? int(box.standardButton(box.defaultButton())) : int(QMessageBox::Ok);
+    };
+    window_->runOpenDialog = [this](QFileDialog&) -> std::optional<QString> { return nextFile_; };
+    window_->show();
+    // No intro archive here: the first activation greets with the About box.
+    QTRY_COMPARE(window_->Activations(), 1);
+    QTRY_VERIFY(about_->isVisible());
+  }
+
+  void cleanup() {
+    window_->close();
+    about_.reset();
+    options_.reset();
+    hintLimit_.reset();
+    clue_.reset();
+    window_.reset();
+    dir_.reset();
+  }
+
+  // The eight buttons in their order, size, tool tip and picture; the five
+  // commands follow the states a Load and a solve leave.
+  void toolbarFollowsLoadAndSolve() {
+    const struct {
+      const char* name;
+      const char* tip;
+      int image;
+    } expected[] = {{"LoadButton", "Load Puzzle", 3}, {"RepaintButton", "Repaint", 2}, {"ClueButton", "Clue", 0},
+                    {"HintButton", "Hint", 4},        {"GiveupButton", "Give Up", 1},  {"OptionsButton", "Options", 6},
+                    {"HelpButton", "Help", 5},        {"AboutButton", "About", 7}};
+    int previousRight = 0;
+    for (int i = 0; i < TTintaro::ToolCount; ++i) {
+      ToolButton* b = window_->Button(TTintaro::Tool(i));
+      QCOMPARE(b->objectName(), QString::fromLatin1(expected[i].name));
+      QCOMPARE(b->toolTip(), QString::fromLatin1(expected[i].tip));
+      QCOMPARE(b->size(), QSize(49, 45));
+      QCOMPARE(b->x(), previousRight);
+      previousRight = b->geometry().right() + 1;
+      const QImage shown = b->icon().pixmap(QSize(39, 39), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+      const QImage listed = ImageListEntry(expected[i].image, QSize(39, 39), 1.0);
+      QCOMPARE(shown, (b->Indeterminate() ? Greyed(listed) : listed).convertToFormat(QImage::Format_ARGB32));
+    }
+    QCOMPARE(window_->ToolBar1()->height(), 49);
+    QVERIFY(window_->Button(TTintaro::RepaintTool)->isCheckable());
+
+    using States = std::array<int, 5>;  // enabled * 2 + indeterminate, per command
+    const CommandButton commands[] = {CommandButton::Repaint, CommandButton::Clue, CommandButton::Hint,
+                                      CommandButton::Giveup, CommandButton::Options};
+    auto states = [&] {
+      States s{};
+      for (int i = 0; i < 5; ++i) {
+        ToolButton* b = window_->Button(TTintaro::Tool(TTintaro::RepaintTool + i));
+        // What the rules read back is what the player sees.
+        const bool consistent = window_->ButtonEnabled(commands[i]) == b->isEnabled() &&
+                                window_->ButtonIndeterminate(commands[i]) == b->Indeterminate();
+        s[i] = consistent ? b->isEnabled() * 2 + b->Indeterminate() : -1;
+      }
+      return s;
+    };
+    QCOMPARE(states(), (States{1, 1, 1, 1, 1}));
+    QVERIFY(!window_->RepaintDown());
+    // Greyed, the button shows the greyed picture, also while enabled.
+    QCOMPARE(window_->Button(TTintaro::HintTool)->icon().pixmap(QSize(39, 39), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
+             Greyed(ImageListEntry(4, QSize(39, 39), 1.0)).convertToFormat(QImage::Format_ARGB32));
+
+    Load(WritePuzzle());
+    QCOMPARE(states(), (States{2, 2, 2, 2, 2}));
+    QVERIFY(window_->RepaintDown());
+    QVERIFY(window_->windowTitle().endsWith(QStringLiteral(" - three.tro")));
+
+    for (QPoint p : {QPoint(10, 10), QPoint(50, 10)}) {
+      QTest::mouseMove(window_->Image1(), p);
+      QTest::mouseClick(window_->Image1(), Qt::LeftButton, {}, p);
+    }
+    QVERIFY(window_->Shell().State().Finished);
+    QCOMPARE(states(), (States{1, 2, 1, 1, 1}));
+  }
+
+  // Captions, client sizes and control geometry of the four small windows.
+  void dialogsHaveTheirDesignedLayout() {
+    const struct {
+      QWidget* control;
+      const char* text;
+      QRect geometry;
+    } controls[] = {
+        {options_->RadioGroup1, "Mode", {64, 32, 185, 121}},     {options_->RadioButton1, "Normal", {120, 56, 105, 17}},
+        {options_->RadioButton2, "Crazy", {120, 88, 73, 17}},    {options_->RadioButton3, "Insane", {120, 120, 113, 17}},
+        {options_->OKBtn, "Ok", {128, 168, 81, 25}},             {clue_->Panel1, "", {8, 8, 145, 145}},
+        {clue_->ProgramIcon, "", {8, 8, 129, 129}},              {clue_->OKButton, "OK", {56, 160, 58, 21}},
+        {about_->Panel1, "", {8, 24, 145, 129}},                 {about_->ProgramIcon, "", {8, 8, 129, 113}},
+        {about_->Label1, "Tintaro! 1.0", {192, 48, 112, 20}},    {about_->Label2, nullptr, {192, 96, 103, 39}},
+        {about_->OKButton, "OK", {40, 200, 75, 25}},             {about_->WebButton, "WWW", {152, 200, 75, 25}},
+        {about_->HelpButton, "Help", {256, 200, 75, 25}},        {hintLimit_->Bevel1, "", {8, 8, 297, 153}},
+        {hintLimit_->Label1, "Specify Number of Hints", {56, 32, 195, 20}},
+        {hintLimit_->Edit1, "0", {144, 104, 33, 21}},            {hintLimit_->OKBtn, "OK", {71, 180, 75, 25}},
+        {hintLimit_->CancelBtn, "Cancel", {151, 180, 75, 25}},
+    };
+    for (const auto& c : controls) {
+      QCOMPARE(c.control->geometry(), c.geometry);
+      QString text;
+      if (auto* b = qobject_cast<QAbstractButton*>(c.control)) text = b->text();
+      if (auto* l = qobject_cast<QLabel*>(c.control)) text = l->text();
+      if (auto* g = qobject_cast<QGroupBox*>(c.control)) text = g->title();
+      if (auto* e = qobject_cast<QLineEdit*>(c.control)) text = e->text();
+      if (c.text) QCOMPARE(text, QString::fromLatin1(c.text));
+    }
+    const struct {
+      QDialog* dialog;
+      const char* caption;
+      QSize client;
+    } windows[] = {{options_.get(), "Options", {311, 213}},
+                   {clue_.get(), "Clue", {161, 183}},
+                   {about_.get(), "About Tintaro!", {368, 239}},
+                   {hintLimit_.get(), "Hint Limit", {311, 213}}};
+    for (const auto& w : windows) {
+      QCOMPARE(w.dialog->windowTitle(), QString::fromLatin1(w.caption));
+      QCOMPARE(w.dialog->size(), w.client);
+      QCOMPARE(w.dialog->minimumSize(), w.dialog->maximumSize());
+    }
+    QVERIFY(!about_->Label2->text().isEmpty());
+    QVERIFY(about_->Label2->wordWrap());
+    QCOMPARE(about_->Label1->font().pixelSize(), 16);
+    QVERIFY(about_->Label1->font().bold() && options_->font().bold());
+    QVERIFY(options_->OKBtn->isDefault() && about_->OKButton->isDefault() && clue_->OKButton->isDefault());
+    QVERIFY(!(clue_->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(about_->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(options_->windowFlags() & Qt::WindowCloseButtonHint);
+  }
+
+  // The radio buttons are the mode: checking Crazy and closing by the close
+  // box keeps Crazy, and SelectMode checks exactly one.
+  void optionsCloseBoxKeepsTheCheckedMode() {
+    QTimer::singleShot(0, this, [this] {
+      options_->RadioButton2->click();
+      options_->close();
+    });
+    QVERIFY(!window_->ShowOptionsDialog());
+    QCOMPARE(window_->SelectedMode(), PlayMode::Crazy);
+    window_->SelectMode(PlayMode::Insane);
+    QVERIFY(options_->RadioButton3->isChecked() && !options_->RadioButton2->isChecked());
+  }
+
+  // A click paints the region under the pointer red on screen; a right
+  // press on it returns it to white; a double-click's second press is no
+  // click.
+  void clickPaintsAndRightPressRestores() {
+    Load(WritePuzzle());
+    PictureView* image = window_->Image1();
+    QCOMPARE(image->size(), QSize(kWidth, kHeight));
+    const QPoint middle(33, 12);
+    QTest::mouseMove(image, middle);
+    QTest::mouseClick(image, Qt::LeftButton, {}, middle);
+    QCOMPARE(ShownColour(25, 5), QColor(Qt::red));
+    QCOMPARE(ShownColour(10, 10), QColor(Qt::white));
+    QCOMPARE(ShownColour(23, 5), QColor(Qt::black));
+
+    QTest::mousePress(image, Qt::RightButton, {}, middle);
+    QTest::mouseRelease(image, Qt::RightButton, {}, middle);
+    QCOMPARE(ShownColour(25, 5), QColor(Qt::white));
+
+    // A click, then the second press arrives as a double-click.
+    const int moves = window_->Shell().State().LastMove;
+    QTest::mouseClick(image, Qt::LeftButton, {}, middle);
+    QTest::mouseDClick(image, Qt::LeftButton, {}, middle);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, middle);
+    QCOMPARE(window_->Shell().State().LastMove, moves + 1);
+
+    // A press released outside the picture is no click.
+    QTest::mousePress(image, Qt::LeftButton, {}, middle);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(100, 100));
+    QCOMPARE(window_->Shell().State().LastMove, moves + 1);
+  }
+
+  // A real message box keeps Timer2 ticking; it is closed by the fourth tick.
+  void realMessageBoxKeepsTimer2Ticking() {
+    window_->runBox = nullptr;
+    int ticks = 0;
+    QTimer& timer2 = window_->Timer(GameTimer::Timer2);
+    connect(&timer2, &QTimer::timeout, this, [&] {
+      if (++ticks == 4) QApplication::activeModalWidget()->close();
+    });
+    QTimer::singleShot(10000, this, [] {  // a safety net: the test fails on ticks
+      if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    window_->SetTimerInterval(GameTimer::Timer2, 10);
+    window_->SetTimerEnabled(GameTimer::Timer2, true);
+    window_->ShowMessage("   Tick\r\n   tock   ");
+    QCOMPARE(ticks, 4);
+    window_->SetTimerEnabled(GameTimer::Timer2, false);
+  }
+
+  // Setting what a timer already has does not restart its countdown; a new
+  // interval does; an interval of 0 never ticks.
+  void timersChangeOnlyOnRealChanges() {
+    for (GameTimer t : {GameTimer::Timer1, GameTimer::Timer2}) {
+      QTimer& timer = window_->Timer(t);
+      window_->SetTimerInterval(t, 5000);
+      window_->SetTimerEnabled(t, true);
+      QTest::qWait(30);
+      const int remaining = timer.remainingTime();
+      QVERIFY(remaining >= 0 && remaining < 5000);
+      window_->SetTimerEnabled(t, true);
+      window_->SetTimerInterval(t, 5000);
+      QVERIFY(timer.remainingTime() <= remaining);  // a restart would be back at 5000
+      window_->SetTimerInterval(t, 6000);
+      QVERIFY(timer.remainingTime() > 5000);
+      window_->SetTimerInterval(t, 0);
+      QVERIFY(window_->TimerEnabled(t));
+      QVERIFY(!timer.isActive());
+      window_->SetTimerEnabled(t, false);
+      window_->SetTimerInterval(t, 100);
+      QVERIFY(!timer.isActive());
+    }
+  }
+
+  // Message boxes and questions as the player sees them.
+  void boxesHaveTheirCaptionsIconsAndButtons() {
+    window_->ShowMessage("  One\r\nTwo  ");
+    QVERIFY(window_->AskYesNo("Sure?"));
+    window_->ShowErrorBox("Broken.");
+    QCOMPARE(boxes_.size(), size_t(3));
+    QCOMPARE(boxes_[0].title, QStringLiteral("Tintaro"));
+    QCOMPARE(boxes_[0].text, QStringLiteral("  One\nTwo  "));
+    QCOMPARE(boxes_[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(boxes_[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(boxes_[1].title, QStringLiteral("Confirm"));
+    QCOMPARE(boxes_[1].icon, QMessageBox::Question);
+    QCOMPARE(boxes_[1].defaultButton, QMessageBox::Yes);
+    QCOMPARE(boxes_[1].escapeButton, QMessageBox::No);
+    QCOMPARE(boxes_[2].icon, QMessageBox::Critical);
+    QCOMPARE(boxes_[2].title, QStringLiteral("Tintaro"));
+  }
+
+  // Returning from the About box or the Clue window activates the main
+  // window; closing a modal box does not.
+  void activationComesOnlyFromTheToolWindows() {
+    QCOMPARE(window_->Activations(), 1);
+    window_->runBox = nullptr;
+    QTimer::singleShot(0, this, [] { QApplication::activeModalWidget()->close(); });
+    window_->ShowMessage("modal");
+    Activate(window_.get());
+    QCOMPARE(window_->Activations(), 1);
+
+    Activate(about_.get());
+    Activate(window_.get());
+    QCOMPARE(window_->Activations(), 2);
+
+    window_->ShowClueWindow();
+    Activate(clue_.get());
+    Activate(window_.get());
+    QCOMPARE(window_->Activations(), 3);
+  }
+
+  // A failure no handler catches reaches the error box; the program goes on.
+  void uncaughtFailureReachesTheErrorBox() {
+    window_->Invoke([] { throw EInOutError("Disk gone"); });
+    QCOMPARE(boxes_.size(), size_t(1));
+    QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes_[0].text, QStringLiteral("Disk gone."));
+    Load(WritePuzzle());
+    QVERIFY(window_->Shell().Surface().IsShown());
+    QVERIFY(window_->Image1()->isVisible());
+  }
+};
+
+QTEST_MAIN(TintaroQtTest)
+#include "TintaroQtTest.moc"
