@@ -27,6 +27,9 @@ bool IsFolder(const std::string& path) {
 
 void TintaroShell::LoadButtonClick() {
   PuzzleState& s = state_;
+  // The extraction lets pending clicks run; a second Load in the middle of
+  // one would delete and reset what the first is still filling.
+  if (archive_.Busy()) return;
   std::string firstFolder;
   if (s.IntroPending || s.WelcomeMode) {
     surface_.HidePicture();

@@ -125,6 +125,22 @@ TEST_F(ShellTest, AnAcceptedLoadShowsTheFileNameScrollsHomeAndCentresThePicture)
   EXPECT_EQ(shell.Archive().ErrCode, 0);
 }
 
+TEST_F(ShellTest, ALoadClickedWhileAnExtractionRunsIsIgnored) {
+  Start();
+  const std::string first = Puzzle("good.tro", GoodPuzzle("good"));
+  const std::string second = Puzzle("other.tro", GoodPuzzle("other"));
+  int clicks = 0;
+  ui.whilePending = [&] {
+    if (clicks++ == 0) Load(second);
+  };
+  Load(first);
+  EXPECT_EQ(std::count_if(ui.events.begin(), ui.events.end(),
+                          [](const std::string& e) { return e.rfind("open dialog", 0) == 0; }),
+            1);
+  EXPECT_EQ(state.PicturePath, WorkFile("good.bmp"));
+  EXPECT_FALSE(state.Finished);
+}
+
 TEST_F(ShellTest, FormResizeCentresSmallPicturesAndPinsLargeOnesToTheCorner) {
   struct Case {
     int w, h, left, top;

@@ -40,7 +40,10 @@ class FakeShellUi : public ShellUi {
   int TimerInterval(GameTimer t) const override { return core.TimerInterval(t); }
   int WindowWidth() const override { return core.WindowWidth(); }
   int WindowHeight() const override { return core.WindowHeight(); }
-  void ProcessPendingEvents() override { core.ProcessPendingEvents(); }
+  void ProcessPendingEvents() override {
+    core.ProcessPendingEvents();
+    if (whilePending) whilePending();
+  }
   uint32_t MillisecondsSinceMidnightUtc() const override { return core.MillisecondsSinceMidnightUtc(); }
 
   // ShellUi.
@@ -71,6 +74,8 @@ class FakeShellUi : public ShellUi {
   PaintSurface clueSurface;
   bool closed = false;
   std::vector<std::string> errorBoxes;
+  // Runs each time pending events are let through (clicks during an extraction).
+  std::function<void()> whilePending;
   // Runs as part of CloseMainWindow, where the window would run FormClose.
   std::function<void()> onClose;
 
