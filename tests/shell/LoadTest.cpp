@@ -199,18 +199,6 @@ TEST_F(ShellTest, ArchiveErrorsChooseTheirMessageInOrder) {
   }
 }
 
-TEST_F(ShellTest, HelpAndTheAboutBoxButtons) {
-  shell.HelpButtonClick();
-  shell.AboutHelpButtonClick();
-  shell.AboutWebButtonClick();
-  shell.AboutButtonClick();
-  state.WelcomeMode = true;
-  shell.AboutOkButtonClick();
-  EXPECT_EQ(ui.events, (std::vector<std::string>{"help: TRO.HLP IDH_Intro", "help: Tro.hlp IDH_Intro", "web page",
-                                                 "about shown", "about hidden",
-                                                 std::string("message: ") + kWelcome}));
-}
-
 TEST(TopLevel, AnEscapedFailureBecomesTheErrorBoxAndTheProgramGoesOn) {
   FakeShellUi ui;
   RunTopLevel(ui, [] { throw EFOpenError("Cannot open file /a/b.bmp"); });
