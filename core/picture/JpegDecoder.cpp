@@ -29,22 +29,24 @@ constexpr int kMaxScans = 256;
 // The scan count alone does not bound the work: each scan sweeps the blocks
 // of its components, so 255 refinement scans over a large picture take most
 // of a minute. The blocks of every scan are summed as the scans arrive, and
-// past this many (about three seconds of decoding; a normal progressive file
-// of the largest size needs about 14 million) the file is refused with
-// JERR_BAD_SCAN_SCRIPT. TINTARO_JPEG_SCAN_BLOCK_LIMIT may lower it.
-constexpr int64_t kMaxScanBlocks = int64_t{64} << 20;
+// past this many (under two seconds of the costliest scans; libjpeg's own
+// progressive script needs about 14 million for the largest 4:4:4 picture)
+// the file is refused with JERR_BAD_SCAN_SCRIPT.
+// TINTARO_JPEG_SCAN_BLOCK_LIMIT may lower it.
+constexpr int64_t kMaxScanBlocks = int64_t{32} << 20;
 
-// One load may use about 768 MiB: the current picture and the one being
-// decoded (256 MiB each at most), the file and libjpeg's own working memory
-// (whole-picture coefficient buffers of progressive and multi-scan files),
+// One load may use about 768 MiB: the current picture (256 MiB at most), the
+// one being decoded, the file and libjpeg's own working memory (the
+// whole-picture coefficient buffers of progressive and multi-scan files),
 // which gets what is left. Beyond it libjpeg refuses the file
 // (JERR_NO_BACKING_STORE) instead of growing.
 constexpr int64_t kLoadBudget = int64_t{768} << 20;
 constexpr int64_t kMinWorkMemory = int64_t{16} << 20;
 
-long WorkMemoryFor(size_t fileSize) {
-  const int64_t pictures = 2 * kMaxPicturePixels * static_cast<int64_t>(sizeof(uint32_t));
-  return static_cast<long>(std::max(kMinWorkMemory, kLoadBudget - pictures - static_cast<int64_t>(fileSize)));
+long WorkMemoryFor(size_t fileSize, int64_t pictureBytes) {
+  const int64_t current = kMaxPicturePixels * static_cast<int64_t>(sizeof(uint32_t));
+  return static_cast<long>(
+      std::max(kMinWorkMemory, kLoadBudget - current - pictureBytes - static_cast<int64_t>(fileSize)));
 }
 
 constexpr JDIMENSION kRowBatch = 16;
@@ -114,7 +116,7 @@ struct Session {
 bool ReadHeader(Session& s, const uint8_t* data, size_t size) {
   if (setjmp(s.error.jump)) return false;
   jpeg_create_decompress(&s.info);
-  s.info.mem->max_memory_to_use = WorkMemoryFor(size);
+  s.info.mem->max_memory_to_use = kMinWorkMemory;
   s.info.progress = &s.progress.pub;
   jpeg_mem_src(&s.info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&s.info, TRUE);
@@ -201,6 +203,8 @@ void DecodeJpeg(std::span<const uint8_t> file, Picture& out) {
   if (!PictureSizeAllowed(s.info.output_width, s.info.output_height)) {
     throw EJPEG("JPEG error #" + std::to_string(static_cast<int>(JERR_IMAGE_TOO_BIG)));
   }
+  const int64_t pictureBytes = int64_t{s.info.output_width} * s.info.output_height * int64_t{sizeof(uint32_t)};
+  s.info.mem->max_memory_to_use = WorkMemoryFor(file.size(), pictureBytes);
   out.Reset(PictureKind::Jpeg, static_cast<int>(s.info.output_width), static_cast<int>(s.info.output_height));
   if (!DecodeRows(s, out.pixels.data())) s.Fail();
 }
