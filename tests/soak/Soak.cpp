@@ -1,0 +1,172 @@
+// A long headless run of the real main window: Insane mode on the largest
+// unlocked puzzle at 10 ms ticks, with paint and unpaint moves (each unpaint
+// reloads the picture and replays every move) between the floods. Reports
+// the resident memory after warm-up and at the end, and every step that took
+// longer than its tick.
+//   soak_tintaro PROGRAM_DIR [TICKS] [MOVES]
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/rules/Disturbance.h"
+#include "core/rules/Moves.h"
+#include "shell/qt/Dialogs.h"
+#include "shell/qt/TTintaro.h"
+
+using namespace tintaro;
+using namespace tintaro::qt;
+
+namespace {
+
+constexpr int kTickMs = 10;
+constexpr int kWarmUpTicks = 1000;
+
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+// Times each Timer2 step: the timer event arrives here before the window's
+// handler runs, and the handler has finished when the next event filter call
+// or the after-tick slot sees it.
+class StepClock : public QObject {
+ public:
+  QElapsedTimer clock;
+  qint64 stepStartNs = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Timer) stepStartNs = clock.nsecsElapsed();
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: soak_tintaro PROGRAM_DIR [TICKS] [MOVES]\n");
+    return 2;
+  }
+  const QString programDir = QString::fromLocal8Bit(argv[1]);
+  const long ticks = argc > 2 ? std::stol(argv[2]) : 100'000;
+  const long moves = argc > 3 ? std::stol(argv[3]) : 10'000;
+
+  TTintaro window((programDir + "/tintaro").toStdString(), {});
+  int errorBoxes = 0, limitBoxes = 0;
+  window.runBox = [&](QMessageBox& box) {
+    if (box.icon() == QMessageBox::Critical) {
+      ++errorBoxes;
+      std::fprintf(stderr, "error box: %s\n", qPrintable(box.text()));
+    }
+    if (box.text().contains("limit")) ++limitBoxes;
+    return int(QMessageBox::Ok);
+  };
+  QString nextFile;
+  window.runOpenDialog = [&](QFileDialog&) -> std::optional<QString> { return nextFile; };
+  TAboutBox clue(&window);
+  TOkCanclDlg hintLimit(&window);
+  TOptions options(&window);
+  TAboutBoxTRO about(&window);
+  window.AttachWindows(&clue, &hintLimit, &options, &about);
+  window.show();
+  QApplication::processEvents();
+
+  // The largest puzzle that does not lock its mode.
+  TintaroShell& shell = window.Shell();
+  const PuzzleState& s = shell.State();
+  QString largest;
+  long largestArea = 0;
+  for (const QString& name : QDir(programDir + "/Puzzles").entryList({"*.tro"}, QDir::Files, QDir::Name)) {
+    nextFile = programDir + "/Puzzles/" + name;
+    window.Invoke([&] { shell.LoadButtonClick(); });
+    const long area = long{shell.Surface().Width()} * shell.Surface().Height();
+    if (!s.Finished && !s.CrazyOnly && !s.InsaneOnly && !s.NormalOnly && area > largestArea) {
+      largest = nextFile;
+      largestArea = area;
+    }
+  }
+  if (largest.isEmpty()) {
+    std::fprintf(stderr, "soak: no unlocked puzzle in %s/Puzzles\n", qPrintable(programDir));
+    return 1;
+  }
+  nextFile = largest;
+  window.Invoke([&] { shell.LoadButtonClick(); });
+  std::printf("puzzle %s, %d x %d, %d targets\n", qPrintable(largest), shell.Surface().Width(),
+              shell.Surface().Height(), s.LastTargetIndex + 1);
+
+  StepClock steps;
+  steps.clock.start();
+  window.Timer(GameTimer::Timer2).installEventFilter(&steps);
+  window.SelectMode(PlayMode::Insane);
+  window.Invoke([&] { InsaneMode(shell.GameContext()); });
+
+  long tick = 0, movesDone = 0, lateSteps = 0, lateMoves = 0, unpaints = 0;
+  qint64 longestStepNs = 0, longestMoveNs = 0;
+  long warmRss = -1;
+  Game& game = shell.GameContext();
+  const long moveEvery = std::max(1L, ticks / std::max(1L, moves));
+  QObject::connect(&window.Timer(GameTimer::Timer2), &QTimer::timeout, &window, [&] {
+    const qint64 stepNs = steps.clock.nsecsElapsed() - steps.stepStartNs;
+    longestStepNs = std::max(longestStepNs, stepNs);
+    if (stepNs > kTickMs * 1'000'000LL) ++lateSteps;
+    ++tick;
+    if (tick == kWarmUpTicks) warmRss = ResidentKiB();
+    if (movesDone < moves && tick % moveEvery == 0) {
+      // Alternate: paint a target, then press the secondary button on it,
+      // which cancels the move and replays the others.
+      const PointRecord& t = (*s.TargetPoints)[(movesDone / 2) % (s.LastTargetIndex + 1)];
+      const qint64 start = steps.clock.nsecsElapsed();
+      if (movesDone % 2 == 0) {
+        window.Invoke([&] {
+          MouseMoveXY(game, t.X, t.Y);
+          Image1MouseClick(game);
+        });
+      } else {
+        if (shell.Surface().PixelAt(t.X, t.Y) == kRed) ++unpaints;
+        window.Invoke([&] { Image1MouseDown(game, MouseButton::Secondary, t.X, t.Y); });
+      }
+      const qint64 moveNs = steps.clock.nsecsElapsed() - start;
+      longestMoveNs = std::max(longestMoveNs, moveNs);
+      if (moveNs > kTickMs * 1'000'000LL) {
+        ++lateMoves;
+        if (getenv("SOAK_VERBOSE")) std::printf("late move %ld: %.2f ms\n", movesDone, moveNs / 1e6);
+      }
+      ++movesDone;
+    }
+    if (s.Finished) {
+      // A move solved the puzzle by chance: open it again and go on.
+      window.Invoke([&] { shell.LoadButtonClick(); });
+      window.SelectMode(PlayMode::Insane);
+      window.Invoke([&] { InsaneMode(game); });
+    }
+    if (tick >= ticks) QApplication::quit();
+  });
+  const long startRss = ResidentKiB();
+  QElapsedTimer wall;
+  wall.start();
+  QApplication::exec();
+  const long endRss = ResidentKiB();
+  std::printf("ticks %ld in %.1f s (%.2f ms a tick)\n", tick, wall.elapsed() / 1000.0,
+              double(wall.elapsed()) / std::max(1L, tick));
+  std::printf("moves %ld (unpaints on red %ld, move-limit boxes %d), longer than %d ms: %ld, longest %.2f ms\n",
+              movesDone, unpaints, limitBoxes, kTickMs, lateMoves, longestMoveNs / 1e6);
+  std::printf("steps longer than %d ms: %ld; longest step %.2f ms\n", kTickMs, lateSteps, longestStepNs / 1e6);
+  std::printf("resident memory KiB: start %ld, after warm-up %ld, end %ld, growth after warm-up %ld\n", startRss,
+              warmRss, endRss, endRss - warmRss);
+  std::printf("error boxes %d\n", errorBoxes);
+  window.close();
+  return errorBoxes == 0 ? 0 : 1;
+}
