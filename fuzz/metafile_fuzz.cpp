@@ -2,6 +2,7 @@
 // extension.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 #include "core/Errors.h"
@@ -9,13 +10,12 @@
 #include "core/picture/PictureHeaderSize.h"
 #include "PictureChecks.h"
 
-namespace {
-
-// A few header bytes can declare a picture of a gigabyte of white pixels;
-// the fuzzer learns nothing from painting it.
-constexpr int64_t kMaxFuzzPixels = int64_t{1} << 22;
-
-}  // namespace
+// A few header bytes can declare the largest picture of white pixels; the
+// cap is lowered so that such files are refused quickly rather than skipped.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  setenv("TINTARO_PICTURE_MAX_PIXELS", "4194304", 1);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tintaro;
@@ -24,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DeclaredSize declared;
   try {
     declared = MetafileDeclaredSize(file);
-    if (declared.width * declared.height > kMaxFuzzPixels) return 0;
     DecodeMetafile(file, size % 2 == 1, picture);
   } catch (const EInvalidGraphic&) {
     return 0;
