@@ -158,6 +158,10 @@ int64_t CountGreyEdgePixels(const Picture& picture) {
       const uint32_t c = picture.pixels[static_cast<size_t>(y) * static_cast<size_t>(picture.width) +
                                         static_cast<size_t>(x)];
       if (c == kBlack || c == kWhite) continue;
+      // Smoothing a black line leaves greys, or darker shades of the colour
+      // beside it; a light colour of its own is a region's fill.
+      const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+      if (!(r == g && g == b) && r * 299 + g * 587 + b * 114 >= 128 * 1000) continue;
       bool besideBlack = false;
       for (int dy = -1; dy <= 1 && !besideBlack; ++dy)
         for (int dx = -1; dx <= 1 && !besideBlack; ++dx)

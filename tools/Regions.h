@@ -46,7 +46,7 @@ bool IsGapPixel(const Picture& picture, int x, int y);
 // holding at least a few pixels. Empty when the region has none.
 std::vector<std::vector<int64_t>> JoiningGaps(const Picture& picture, const RegionMap& map);
 
-// Non-black, non-white pixels beside a black one: anti-aliased line edges.
+// Grey or dark pixels beside a black one: the smoothed edges of a line.
 int64_t CountGreyEdgePixels(const Picture& picture);
 
 }  // namespace tintaro::tools
