@@ -46,6 +46,7 @@ TEST_F(ShellTest, FolderAndLogRules) {
     bool xdg;
     const char* workDir;  // under the program folder, or the cache folder "C"
     bool logMode;
+    bool ttmpWritable = true;
   } cases[] = {
       {"made", {"LOG"}, Case::Absent, true, true, "P/TTMP", true},
       {"existing", {"Log", "x"}, Case::Folder, true, true, "P/TTMP", true},
@@ -53,6 +54,7 @@ TEST_F(ShellTest, FolderAndLogRules) {
       {"read-only, XDG", {"log"}, Case::Absent, false, true, "C/tintaro", true},
       {"read-only, HOME", {}, Case::Absent, false, false, "H/.cache/tintaro", false},
       {"read-only, TTMP there", {"logs"}, Case::Folder, false, true, "P/TTMP", false},
+      {"TTMP closed", {}, Case::Folder, true, true, "P", false, false},
   };
   for (const Case& c : cases) {
     TempFolder p, cache;
@@ -64,7 +66,9 @@ TEST_F(ShellTest, FolderAndLogRules) {
     TintaroShell s(fake);
     // Root may write anywhere, so the check is told which folders are closed;
     // a TTMP that exists stays usable.
-    s.FolderWritable = [&](const std::string& f) { return c.programWritable || f != p.Path(); };
+    s.FolderWritable = [&](const std::string& f) {
+      return f == p.File("TTMP") ? c.ttmpWritable : c.programWritable || f != p.Path();
+    };
     s.FormCreate(p.File("tintaro"), c.args);
     std::string expected = c.workDir;
     if (expected[0] == 'P') expected = p.Path() + expected.substr(1);
