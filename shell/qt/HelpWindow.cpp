@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "shell/qt/Dialogs.h"
 #include "shell/qt/Icons.h"
 
 namespace tintaro::qt {
@@ -27,6 +28,10 @@ void HelpWindow::ShowTopic(const QString& helpDir, const QString& topic) {
     scrollToAnchor(topic);
   } else {
     setPlainText(QStringLiteral("The help file cannot be found:\n%1").arg(index));
+  }
+  if (!placed_) {
+    placed_ = true;
+    CentreOnScreen(this);
   }
   show();
   raise();

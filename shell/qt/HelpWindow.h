@@ -14,6 +14,9 @@ class HelpWindow : public QTextBrowser {
   // Opens `helpDir`/index.html at the anchor `topic`; a missing file is
   // reported inside the window, as a help viewer would.
   void ShowTopic(const QString& helpDir, const QString& topic);
+
+ private:
+  bool placed_ = false;
 };
 
 }  // namespace tintaro::qt
