@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   if (s.mosaicCells && (*s.mosaicCells < 1 || *s.mosaicCells > kMaxCells)) std::abort();
   if (s.targets.size() > kMaxPoints || s.strays.size() > kMaxPoints) std::abort();
-  if (s.lineWidth < 1 || s.lineWidth > kMaxLineWidth) std::abort();
+  if (s.lineWidth < 1 || s.lineWidth > kMaxLineWidth || s.decoys < 0 || s.decoys > kMaxDecoys) std::abort();
   return 0;
 }

@@ -132,6 +132,7 @@ std::string MakeDrawing(const BuildRequest& rq, Drawn& d) {
     spec.cells = *s.mosaicCells;
     spec.seed = s.seed;
     spec.lineWidth = s.lineWidth;
+    spec.decoys = s.decoys;
     d.picture = DrawMosaic(spec);
     // A drawing given as well adds its lines on top.
     if (haveLines)

@@ -80,7 +80,26 @@ Picture DrawMosaic(const MosaicSpec& spec) {
   const double fx = twoPi / (1.7 * ch), fy = twoPi / (1.9 * cw);
   const double px = rng.Unit() * twoPi, py = rng.Unit() * twoPi;
 
-  // Key per pixel: the site times two plus the side of the outline; -1 for the frame.
+  // Decoys: circles and boxes at random, each between a tenth and a quarter
+  // of the picture's shorter side across.
+  struct Decoy {
+    bool circle;
+    double cx, cy, rx, ry;
+  };
+  std::vector<Decoy> decoys;
+  const double shorter = std::min(innerW, innerH);
+  for (int k = 0; k < std::clamp(spec.decoys, 0, 16); ++k) {
+    Decoy d;
+    d.circle = rng.Unit() < 0.5;
+    d.rx = shorter * (0.05 + 0.08 * rng.Unit());
+    d.ry = d.circle ? d.rx : shorter * (0.05 + 0.08 * rng.Unit());
+    d.cx = frame + rng.Unit() * innerW;
+    d.cy = frame + rng.Unit() * innerH;
+    decoys.push_back(d);
+  }
+
+  // Key per pixel: the site, which decoys cover it, and the side of the
+  // outline in the lowest bit; -1 for the frame.
   std::vector<int32_t> key(n);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -104,7 +123,13 @@ Picture DrawMosaic(const MosaicSpec& spec) {
             site = static_cast<int32_t>(s);
           }
         }
-      key[i] = site * 2 + ((*spec.mask)[i] ? 1 : 0);
+      int32_t covered = 0;
+      for (size_t k = 0; k < decoys.size(); ++k) {
+        const Decoy& d = decoys[k];
+        const double ux = (x - d.cx) / d.rx, uy = (y - d.cy) / d.ry;
+        if (d.circle ? ux * ux + uy * uy < 1 : std::abs(ux) < 1 && std::abs(uy) < 1) covered |= 1 << k;
+      }
+      key[i] = ((site << 16 | covered) << 1) | ((*spec.mask)[i] ? 1 : 0);
     }
   }
 

@@ -19,6 +19,9 @@ struct MosaicSpec {
   int cells = 20;
   uint32_t seed = 1;
   int lineWidth = 2;
+  // Outlines of random circles and boxes drawn across the mosaic, so that
+  // the hidden shape's smooth outline is not the only one (at most 16).
+  int decoys = 0;
 };
 
 // The white ring inside the picture's edge that holds pixel (1, 1): the

@@ -139,6 +139,9 @@ class Parser {
     } else if (key == "seed") {
       if (auto e = Integers(w, 1, 0, UINT32_MAX, n); !e.empty()) return e;
       s_.seed = static_cast<uint32_t>(n[0]);
+    } else if (key == "decoys") {
+      if (auto e = Integers(w, 1, 0, kMaxDecoys, n); !e.empty()) return e;
+      s_.decoys = I(0);
     } else if (key == "line") {
       if (auto e = Integers(w, 1, 1, kMaxLineWidth, n); !e.empty()) return e;
       s_.lineWidth = I(0);

@@ -25,6 +25,7 @@ inline constexpr int kMinSide = 16;
 inline constexpr int kMaxSide = 4096;
 inline constexpr int kMaxCells = 1000;
 inline constexpr int kMaxLineWidth = 8;
+inline constexpr int kMaxDecoys = 16;
 inline constexpr int kMaxPoints = 1000;
 inline constexpr size_t kMaxSourceBytes = 1 << 20;
 
@@ -35,6 +36,7 @@ struct PuzzleSource {
   std::optional<int> mosaicCells;    // a mosaic drawn over the hidden shape
   uint32_t seed = 1;
   int lineWidth = 2;
+  int decoys = 0;
   std::string hidden;                // mask (.bmp) or shape (.svg)
   std::vector<SourcePoint> targets;  // seed points of target regions
   std::vector<SourcePoint> strays;

@@ -88,7 +88,7 @@ TEST(Mosaic, TheHiddenShapeIsAUnionOfRegionsAndTheFrameHoldsPixelOneOne) {
     for (int x = 0; x < w; ++x) disc[static_cast<size_t>(y * w + x)] = (x - 120) * (x - 120) + (y - 80) * (y - 80) < 60 * 60;
   for (int lineWidth : {1, 2, 3}) {
     for (uint32_t seed : {1u, 2u, 3u}) {
-      tools::MosaicSpec spec{w, h, &disc, 25, seed, lineWidth};
+      tools::MosaicSpec spec{w, h, &disc, 25, seed, lineWidth, static_cast<int>(seed) * 3};
       const Picture p = tools::DrawMosaic(spec);
       const RegionMap m = FindRegions(p);
       std::vector<int> inside(m.regions.size()), outside(m.regions.size());
