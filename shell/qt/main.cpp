@@ -1,33 +1,57 @@
 // Program entry: the application, its five windows in their order, the loop.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "shell/qt/Dialogs.h"
 #include "shell/qt/TTintaro.h"
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tintaro"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0"));
+namespace {
 
+// --help and --version answer without a display: they run before the
+// window system is reached.
+void AnswerHelpOrVersion(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("Tintaro"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tintaro, a colour puzzle."));
-  parser.addHelpOption();
-  parser.addVersionOption();
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("log"),
                                QStringLiteral("In any letter case, as the first argument: write the diagnostic "
                                               "log TRO.log in the program folder."),
                                QStringLiteral("[log]"));
-  // Only --help and --version are acted on here; every other argument keeps
-  // its meaning for the game, which reads the first one.
-  parser.parse(QApplication::arguments());
-  if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
-  if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+  // Every other argument keeps its meaning for the game, which reads only
+  // the first one, so unknown options are no error here.
+  parser.parse(QCoreApplication::arguments());
+  if (parser.isSet(help)) parser.showHelp(0);
+  if (parser.isSet(version)) parser.showVersion();
+}
+
+bool AsksHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--help" || a == "-h" || a == "-?" || a == "--help-all" || a == "--version" || a == "-v") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (AsksHelpOrVersion(argc, argv)) AnswerHelpOrVersion(argc, argv);
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tintaro"));
+  QApplication::setApplicationVersion(QStringLiteral("1.0"));
 
   std::error_code error;
   const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  // What the window system left of the arguments, without the program's name.
   const std::vector<std::string> arguments(argv + 1, argv + argc);
 
   tintaro::qt::TTintaro window(executable, arguments);
