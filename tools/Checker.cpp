@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "archive/ZipArch.h"
@@ -115,6 +117,27 @@ void CheckPoints(Inspection& in, const RegionMap& map, const Picture& picture) {
   };
   for (size_t i = 0; i < in.targets.size(); ++i) visit(in.targets[i], true, i);
   for (size_t i = 0; i < in.strays.size(); ++i) visit(in.strays[i], false, i);
+}
+
+// Targets and strays among the point records the reader takes, counted from
+// the file itself: the header's sum plus one, after the option record.
+std::pair<int64_t, int64_t> CountPointRecords(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto field = [&](size_t record, size_t index) {
+    const size_t at = record * kSolutionRecordSize + index * 4;
+    uint32_t v = 0;
+    for (size_t b = 0; b < 4; ++b) v |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + b])) << (8 * b);
+    return static_cast<int32_t>(v);
+  };
+  const size_t records = bytes.size() / kSolutionRecordSize;
+  if (records == 0) return {0, 0};
+  const int64_t count = int64_t{field(0, 0)} + field(0, 1) + 1;
+  const size_t first = field(0, 2) == 0 ? 2 : 1;
+  int64_t targets = 0, strays = 0;
+  for (size_t r = first; count >= 0 && r < records && static_cast<int64_t>(r - first) <= count; ++r)
+    ++(field(r, 2) == 1 ? targets : strays);
+  return {targets, strays};
 }
 
 // Paints every target with the primary click, as a player would, until the
@@ -248,6 +271,16 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
     in.faults.push_back("the solution file is cut short or unreadable");
     return in;
   }
+  // The rules trust the header's counts; records of the other kind, or too
+  // few of one, leave them checking rows that no record filled.
+  const auto [targetRecords, strayRecords] = CountPointRecords(state.SolutionPath);
+  if (targetRecords != int64_t{state.LastTargetIndex} + 1 || strayRecords != int64_t{state.LastStrayIndex} + 1) {
+    in.faults.push_back("the solution's header counts " + std::to_string(int64_t{state.LastTargetIndex} + 1) +
+                        " targets and " + std::to_string(int64_t{state.LastStrayIndex} + 1) +
+                        " strays, but its records hold " + std::to_string(targetRecords) + " and " +
+                        std::to_string(strayRecords));
+    return in;
+  }
   for (int32_t i = 0; i <= state.LastTargetIndex; ++i)
     in.targets.push_back({(*state.TargetPoints)[static_cast<size_t>(i)].X, (*state.TargetPoints)[static_cast<size_t>(i)].Y});
   for (int32_t i = 0; i <= state.LastStrayIndex; ++i)
@@ -261,8 +294,6 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
     in.faults.push_back("the solution lists no targets");
     return in;
   }
-  // Stored beyond the header's count, these would never be checked.
-  if (state.LastStrayIndex < -1) in.faults.push_back("the solution header's stray count is negative");
   if (static_cast<int32_t>(in.targets.size()) >= MoveLogLimit)
     in.faults.push_back("more than " + std::to_string(MoveLogLimit - 1) +
                         " targets: a player runs into the move limit before the last one");
