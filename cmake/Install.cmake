@@ -44,5 +44,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Tintaro developers <dev@tintaro.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded by Qt at run time, so the library scan cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)
