@@ -152,6 +152,23 @@ TEST(TromakeBuild, TheSameSourceGivesTheSameBytesInAnyTimeZoneAndPassesCheck) {
   EXPECT_NE(info.out.find("Disc.bmp"), std::string::npos) << info.out;
 }
 
+TEST(TromakeBuild, ABitmapDrawingWithAGapIsRepairedBeforeItsPointsAreChosen) {
+  TempFolder dir;
+  std::vector<uint32_t> pixels = BoxesPixels();
+  pixels[20 * 60 + 30] = 0xFFFFFF;  // the left and right box would be one region
+  pixels[10 * 60 + 40] = 0x404040;  // dark grey is cut to black
+  dir.Write("boxes.bmp", BuildBmp(60, 40, pixels));
+  dir.Write("boxes.puzzle", ToBytes("drawing boxes.bmp\ntarget 17 20\n"));
+  const Outcome build = Tromake(dir, "build " + dir.File("boxes.puzzle") + " -o " + dir.File("boxes.tro"));
+  ASSERT_EQ(build.status, 0) << build.err;
+  const Outcome check = Tromake(dir, "check " + dir.File("boxes.tro"));
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("60 x 40, 1 targets, 1 strays"), std::string::npos) << check.out;
+  dir.Write("online.puzzle", ToBytes("drawing boxes.bmp\ntarget 4 20\n"));
+  const Outcome online = Tromake(dir, "build " + dir.File("online.puzzle") + " -o " + dir.File("x.tro"));
+  EXPECT_EQ(online.err, "tromake: " + dir.File("online.puzzle") + ": target 4,20 lies on a black line\n");
+}
+
 TEST(TromakeGenerate, AFixedSeedGivesOnePuzzleThatPassesCheck) {
   TempFolder dir, other;
   const std::string args = " --seed 7 --size 320x240 --regions 30 --shape star -o ";
