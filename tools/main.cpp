@@ -239,7 +239,9 @@ int Info(const Args& a) {
   const Inspection in = InspectArchive(file, EngineDir(), /*play=*/false);
   const bool json = !a.flags.empty();
   std::ostringstream o;
-  if (json) {
+  if (in.entries.empty()) {
+    // Nothing was listed: the fault lines say all there is.
+  } else if (json) {
     o << "{\n  \"file\": " << Json(file) << ",\n  \"entries\": [";
     for (size_t i = 0; i < in.entries.size(); ++i)
       o << (i ? ", " : "") << "{\"name\": " << Json(in.entries[i].name) << ", \"size\": " << in.entries[i].size
