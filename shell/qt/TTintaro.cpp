@@ -299,7 +299,11 @@ void TTintaro::closeEvent(QCloseEvent* event) {
 
 // ---- GameUi
 
-int TTintaro::RunBox(QMessageBox& box) { return runBox ? runBox(box) : box.exec(); }
+int TTintaro::RunBox(QMessageBox& box) {
+  // The picture as the handler has left it shows while the box is open.
+  SyncView();
+  return runBox ? runBox(box) : box.exec();
+}
 
 void TTintaro::ShowMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tintaro"), BoxText(text), QMessageBox::Ok, this);
@@ -361,7 +365,10 @@ void TTintaro::SelectMode(PlayMode mode) {
   if (options_) options_->SelectMode(mode);
 }
 
-bool TTintaro::ShowOptionsDialog() { return options_ && options_->Run(); }
+bool TTintaro::ShowOptionsDialog() {
+  SyncView();
+  return options_ && options_->Run();
+}
 
 void TTintaro::ShowClueWindow() {
   if (clue_) clue_->ShowBeside(this);
@@ -424,6 +431,7 @@ std::optional<std::string> TTintaro::ShowOpenDialog(const std::string& title, co
   dialog.setNameFilters(NameFilters(filter));
   const QString folder = firstFolder.empty() ? lastOpenFolder_ : FromStd(firstFolder);
   if (!folder.isEmpty()) dialog.setDirectory(folder);
+  SyncView();
   std::optional<QString> chosen;
   if (runOpenDialog) {
     chosen = runOpenDialog(dialog);
