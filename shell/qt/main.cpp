@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "shell/qt/Dialogs.h"
+#include "shell/qt/Icons.h"
 #include "shell/qt/TTintaro.h"
 
 namespace {
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tintaro"));
   QApplication::setApplicationVersion(QStringLiteral("1.0"));
+  QApplication::setWindowIcon(tintaro::qt::ProgramIcon());
 
   std::error_code error;
   const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();

@@ -72,6 +72,7 @@ class TintaroQtTest : public QObject {
   std::unique_ptr<TAboutBoxTRO> about_;
   std::vector<Box> boxes_;
   QString nextFile_;
+  QStringList openDialog_;  // title, first folder, then the filters
 
   QString Path(const QString& name) const { return dir_->filePath(name); }
 
@@ -114,7 +115,10 @@ class TintaroQtTest : public QObject {
                         box.standardButton(box.defaultButton()), box.standardButton(box.escapeButton())});
       return box.defaultButton() ? int(box.standardButton(box.defaultButton())) : int(QMessageBox::Ok);
     };
-    window_->runOpenDialog = [this](QFileDialog&) -> std::optional<QString> { return nextFile_; };
+    window_->runOpenDialog = [this](QFileDialog& d) -> std::optional<QString> {
+      openDialog_ = QStringList{d.windowTitle(), d.directory().absolutePath()} + d.nameFilters();
+      return nextFile_;
+    };
     window_->show();
     // No intro archive here: the first activation greets with the About box.
     QTRY_COMPARE(window_->Activations(), 1);
@@ -177,6 +181,8 @@ class TintaroQtTest : public QObject {
              Greyed(ImageListEntry(4, QSize(39, 39), 1.0)).convertToFormat(QImage::Format_ARGB32));
 
     Load(WritePuzzle());
+    // Without a Puzzles folder the first Load starts in the program's folder.
+    QCOMPARE(openDialog_, (QStringList{"Load Puzzle", dir_->path(), "Tintaro Puzzle (*.tro)", "All Files (*)"}));
     QCOMPARE(states(), (States{2, 2, 2, 2, 2}));
     QVERIFY(window_->RepaintDown());
     QVERIFY(window_->windowTitle().endsWith(QStringLiteral(" - three.tro")));
