@@ -218,13 +218,14 @@ void PlayThroughTest::modeLockedPuzzlesDisturbThroughABurst() {
     QVERIFY(window_->TimerEnabled(GameTimer::Timer2));
     QCOMPARE(window_->SelectedMode(), s.CrazyOnly ? PlayMode::Crazy : PlayMode::Insane);
     // A paint move starts a Crazy burst; Insane floods from the start. The
-    // burst count carries over from earlier puzzles, and a move that meets a
-    // finished burst floods once and falls quiet, so the second move is the
-    // one that surely starts a burst.
-    for (int i = 0; i < 2; ++i) {
-      const PointRecord& t = (*s.TargetPoints)[i % (s.LastTargetIndex + 1)];
+    // burst count carries over from earlier puzzles, and a move near the end
+    // of a burst floods once or twice and falls quiet, so move again until a
+    // burst is under way with most of its floods to come.
+    int moves = 0;
+    do {
+      const PointRecord& t = (*s.TargetPoints)[moves % (s.LastTargetIndex + 1)];
       ClickAt(t.X, t.Y);
-    }
+    } while (++moves < 4 && s.CrazyOnly && !(s.MovedSinceDisturb && s.DisturbCount < 20));
     const uint64_t before = window_->Shell().Surface().Revision();
     QTest::qWait(1500);
     QVERIFY2(window_->Shell().Surface().Revision() > before + 5, qPrintable(puzzle + " was not disturbed"));
