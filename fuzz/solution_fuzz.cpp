@@ -14,45 +14,14 @@
 #include "core/rules/Moves.h"
 #include "core/rules/SolutionCheck.h"
 #include "core/rules/SolutionFile.h"
+#include "tools/HeadlessUi.h"
 
 namespace {
 
 using namespace tintaro;
 
 // Answers every question with No and lets no time pass.
-class QuietUi : public GameUi {
- public:
-  void ShowMessage(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return false; }
-  void Beep() override {}
-  void SetButtonEnabled(CommandButton, bool) override {}
-  bool ButtonEnabled(CommandButton) const override { return true; }
-  void SetButtonIndeterminate(CommandButton, bool) override {}
-  bool ButtonIndeterminate(CommandButton) const override { return false; }
-  void SetRepaintDown(bool down) override { down_ = down; }
-  bool RepaintDown() const override { return down_; }
-  PlayMode SelectedMode() const override { return mode_; }
-  void SelectMode(PlayMode mode) override { mode_ = mode; }
-  bool ShowOptionsDialog() override { return false; }
-  void ShowClueWindow() override {}
-  void HideClueWindow() override {}
-  void ShowAboutBox() override {}
-  void HideAboutBox() override {}
-  void SetTimerEnabled(GameTimer t, bool on) override { enabled_[static_cast<int>(t)] = on; }
-  bool TimerEnabled(GameTimer t) const override { return enabled_[static_cast<int>(t)]; }
-  void SetTimerInterval(GameTimer t, int ms) override { interval_[static_cast<int>(t)] = ms; }
-  int TimerInterval(GameTimer t) const override { return interval_[static_cast<int>(t)]; }
-  int WindowWidth() const override { return 661; }
-  int WindowHeight() const override { return 571; }
-  void ProcessPendingEvents() override {}
-  uint32_t MillisecondsSinceMidnightUtc() const override { return 43'200'000; }
-
- private:
-  bool down_ = true;
-  PlayMode mode_ = PlayMode::Normal;
-  bool enabled_[2] = {false, false};
-  int interval_[2] = {1000, 100};
-};
+using QuietUi = tools::HeadlessUi;
 
 void PutLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));

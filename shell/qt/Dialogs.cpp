@@ -59,6 +59,16 @@ void CentreOnScreen(QWidget* window) {
   window->move(screen->availableGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
+void ShowInFront(QWidget* window, bool& placed) {
+  if (!placed) {
+    placed = true;
+    CentreOnScreen(window);
+  }
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
 // ---- Options
 
 TOptions::TOptions(QWidget* parent) : QDialog(parent, kFixedDialog | Qt::WindowCloseButtonHint) {
@@ -184,15 +194,7 @@ TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kFixedDialog) {
   });
 }
 
-void TAboutBoxTRO::ShowCentred() {
-  if (!placed_) {
-    placed_ = true;
-    CentreOnScreen(this);
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void TAboutBoxTRO::ShowCentred() { ShowInFront(this, placed_); }
 
 // ---- Hint Limit
 

@@ -119,5 +119,8 @@ class TOkCanclDlg : public QDialog {
 
 // Moves a window so its frame is centred on the screen's available area.
 void CentreOnScreen(QWidget* window);
+// Shows a non-modal window in front, centred on the screen the first time
+// only, so it reopens where the player left it.
+void ShowInFront(QWidget* window, bool& placed);
 
 }  // namespace tintaro::qt

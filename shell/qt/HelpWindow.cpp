@@ -29,13 +29,7 @@ void HelpWindow::ShowTopic(const QString& helpDir, const QString& topic) {
   } else {
     setPlainText(QStringLiteral("The help file cannot be found:\n%1").arg(index));
   }
-  if (!placed_) {
-    placed_ = true;
-    CentreOnScreen(this);
-  }
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this, placed_);
 }
 
 }  // namespace tintaro::qt
