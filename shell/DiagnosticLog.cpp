@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -24,8 +25,17 @@ DiagnosticLog::~DiagnosticLog() { Close(); }
 
 bool DiagnosticLog::Create(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  return fd_ >= 0;
+  // Whatever was planted under the log's name (a link, a FIFO, a device) is
+  // refused before anything is emptied: no link is followed, no open blocks.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
 }
 
 void DiagnosticLog::Write(const std::string& text) {
@@ -45,9 +55,7 @@ void DiagnosticLog::Write(const std::string& text) {
 
 void DiagnosticLog::Flush() {
   if (fd_ < 0) return;
-  // A log that was pointed at a device or a pipe cannot be synced; its bytes
-  // have been handed over all the same.
-  if (::fdatasync(fd_) != 0 && errno != EINVAL && errno != EROFS) Fail("Cannot flush the log", errno);
+  if (::fdatasync(fd_) != 0) Fail("Cannot flush the log", errno);
 }
 
 void DiagnosticLog::Close() {

@@ -14,7 +14,9 @@ class DiagnosticLog {
   DiagnosticLog(const DiagnosticLog&) = delete;
   DiagnosticLog& operator=(const DiagnosticLog&) = delete;
 
-  // Creates `path`, replacing an older file; false when it cannot be made.
+  // Creates `path`, replacing an older regular file; false when it cannot be
+  // made or something else (a link, a FIFO, a device, a hard-linked file)
+  // has that name.
   bool Create(const std::string& path);
   bool IsOpen() const { return fd_ >= 0; }
   // Appends the text as it is (callers put "\r\n" in front of every entry

@@ -20,6 +20,7 @@ bool IsRegularFile(const std::string& path) {
 }  // namespace
 
 void TintaroShell::EnterWelcomeState() {
+  extracted_.DeleteAll();
   state_.IntroPending = false;
   state_.WelcomeMode = true;
   ui_.ShowAboutBox();
@@ -36,7 +37,7 @@ void TintaroShell::PlayIntro() {
     archive_.SetZipFilename(s.ArchivePath);
     archive_.ExtrBaseDir = s.WorkDir;
     archive_.ExtrOptions = {ExtrOverWrite};
-    archive_.Extract();
+    ExtractIntoWorkDir();
   } catch (...) {
     ui_.ShowMessage(shellmsg::kExtractFailed);
   }
@@ -65,6 +66,7 @@ void TintaroShell::PlayIntro() {
   // A solution that cannot be read leaves HintsAvailable false, and the
   // first hint then refuses and ends the intro where it stands.
   ReadSolutionFile(game_, s.SolutionPath);
+  DeleteExtrasOfPuzzle();
   s.AutoSolve = true;
   if (!s.Finished) HintButtonClick(game_);
 }

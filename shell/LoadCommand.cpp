@@ -51,6 +51,7 @@ void TintaroShell::LoadButtonClick() {
   s.SolutionPath.clear();
   s.CluePath.clear();
   ResetForLoad(s, ui_);
+  ui_.ClearCluePicture();
   s.PicturePath = std::move(picture);
   s.SolutionPath = std::move(solution);
   s.CluePath = std::move(clue);
@@ -70,7 +71,13 @@ void TintaroShell::LoadButtonClick() {
   archive_.Unattended = true;
   archive_.ExtrBaseDir = s.WorkDir;
   archive_.ExtrOptions = {ExtrOverWrite};
-  archive_.Extract();
+  ExtractIntoWorkDir();
+  // However the Load ends, even by a failure no handler catches, nothing the
+  // archive held stays but what the puzzle still needs.
+  struct Tidy {
+    TintaroShell& shell;
+    ~Tidy() { shell.DeleteExtrasOfPuzzle(); }
+  } tidy{*this};
   if (s.DiskFull || s.ArchiveCorrupt || s.NotAnArchive) return RefuseArchive();
 
   s.PicturePath = s.WorkDir + "/" + EntryFileNamePart(s.PictureEntryName);
@@ -116,6 +123,7 @@ void TintaroShell::LoadClue() {
 
 void TintaroShell::RefuseLoad(const char* text) {
   surface_.HidePicture();
+  extracted_.DeleteAll();
   ui_.ShowMessage(text);
   state_.Finished = true;
   state_.PicturePath.clear();
@@ -126,6 +134,7 @@ void TintaroShell::RefuseLoad(const char* text) {
 void TintaroShell::RefuseArchive() {
   PuzzleState& s = state_;
   surface_.HidePicture();
+  extracted_.DeleteAll();
   s.SolutionPath.clear();
   s.PicturePath.clear();
   ui_.SetCaption(shellmsg::kCaption);

@@ -1,6 +1,7 @@
 // Path rules and the choice of the work folder.
 #include "shell/ShellPaths.h"
 
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,11 +11,6 @@
 namespace tintaro {
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // The folder itself as the system names it: "" stands for the root.
 std::string SystemName(const std::string& folder) { return folder.empty() ? "/" : folder; }
@@ -67,22 +63,68 @@ std::string ProgramDirOf(const std::string& executablePath) {
 
 bool FolderIsWritable(const std::string& folder) { return ::access(SystemName(folder).c_str(), W_OK | X_OK) == 0; }
 
+bool IsPrivateFolder(const std::string& folder) {
+  struct stat st;
+  return ::lstat(SystemName(folder).c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+namespace {
+
+// `folder`, made with mode 0700 when it is missing, if it is then private.
+bool MakePrivateFolder(const std::string& folder, const WritableCheck& writable) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  return IsPrivateFolder(folder) && writable(folder);
+}
+
+// A private folder `base` + "/TTMP" below a private `base`: the log stays in
+// `base`, the puzzles' files go one level down.
+bool UsePrivateBase(const std::string& base, const WritableCheck& writable, WorkFolders& out) {
+  if (!MakePrivateFolder(base, writable) || !MakePrivateFolder(base + "/TTMP", writable)) return false;
+  out.workDir = base + "/TTMP";
+  out.logDir = base;
+  return true;
+}
+
+std::string FreshFolderTemplate() {
+  // A runtime folder is the user's own by definition; use it only when it is.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return std::string(runtime) + "/tintaro-XXXXXX";
+  return std::string(kLastResortFolder) + "/tintaro-XXXXXX";
+}
+
+}  // namespace
+
 WorkFolders ChooseWorkFolders(const std::string& programDir, const WritableCheck& writable) {
+  WorkFolders out;
   const std::string ttmp = programDir + "/TTMP";
-  if (IsFolder(ttmp) && writable(ttmp)) return {ttmp, programDir};
-  if (writable(programDir)) {
-    // One level only: the program folder itself must already be there.
-    if (::mkdir(ttmp.c_str(), 0777) == 0) return {ttmp, programDir};
-    return {programDir, programDir};
+  struct stat st;
+  const bool ttmpMissing = ::lstat(ttmp.c_str(), &st) != 0 && errno == ENOENT;
+  // One level only: the program folder itself must already be there.
+  if ((ttmpMissing && writable(programDir) && MakePrivateFolder(ttmp, writable)) ||
+      (IsPrivateFolder(ttmp) && writable(ttmp))) {
+    out.workDir = ttmp;
+    out.logDir = programDir;
+    return out;
   }
-  // An installed program run by a user who may not write beside it.
   const std::string own = PerUserFolder();
-  std::error_code ec;
   if (!own.empty()) {
-    std::filesystem::create_directories(own, ec);
-    if (IsFolder(own) && writable(own)) return {own, own};
+    std::error_code ec;
+    // The XDG rules make missing base folders private.
+    if (!std::filesystem::exists(FolderPart(own), ec)) {
+      std::filesystem::create_directories(FolderPart(own), ec);
+      ::chmod(FolderPart(own).c_str(), 0700);
+    }
+    if (UsePrivateBase(own, writable, out)) return out;
   }
-  return {programDir, programDir};
+  std::string fresh = FreshFolderTemplate();
+  if (::mkdtemp(fresh.data()) != nullptr) {
+    out.scratchDir = fresh;
+    if (UsePrivateBase(fresh, writable, out)) return out;
+    ::rmdir(fresh.c_str());
+    out.scratchDir.clear();
+  }
+  return out;
 }
 
 void DeleteExtractedFile(const std::string& workDir, const std::string& path) {

@@ -1,6 +1,6 @@
 // The path rules of the shell: folder part, file-name part and extension of
-// a path, the program's folder from the executable's path, the work folder
-// with its per-user fallback, and deleting what was extracted.
+// a path, the program's folder from the executable's path, the choice of a
+// private work folder, and deleting what was extracted.
 #pragma once
 
 #include <functional>
@@ -31,17 +31,28 @@ std::string ProgramDirOf(const std::string& executablePath);
 using WritableCheck = std::function<bool(const std::string& folder)>;
 bool FolderIsWritable(const std::string& folder);
 
-// Where the extracted files and, when it is not the program folder, the log go.
+// Where the extracted files and the log go. The work folder is never the
+// log's folder, so no archive entry can replace the running log.
 struct WorkFolders {
+  // "" when no private folder could be found or made.
   std::string workDir;
-  // The log's folder: ProgramDir, or the per-user folder when that is used.
   std::string logDir;
+  // A fresh folder made for this run only (the work folder's parent);
+  // shut-down removes it again. "" when none was made.
+  std::string scratchDir;
 };
 
-// ProgramDir + "/TTMP" when it is a folder that can be written or can be
-// made; else ProgramDir when it can be written; else the per-user folder
-// $XDG_CACHE_HOME/tintaro (or ~/.cache/tintaro), made with its parents;
-// ProgramDir when even that fails.
+// Where a fresh private folder is made when no other can be used.
+inline constexpr const char* kLastResortFolder = "/tmp";
+
+// A real folder (not a link) owned by this user that no one else may write.
+bool IsPrivateFolder(const std::string& folder);
+
+// The first private folder of: ProgramDir + "/TTMP" (made with mode 0700
+// when the program folder can be written); the per-user folder
+// $XDG_CACHE_HOME/tintaro (or ~/.cache/tintaro) with its own "TTMP"; a fresh
+// folder under $XDG_RUNTIME_DIR or /tmp with its own "TTMP". The program
+// folder itself is never used: an entry could replace the engine there.
 WorkFolders ChooseWorkFolders(const std::string& programDir, const WritableCheck& writable);
 
 // Deletes `path` only when it is a regular file (not a link, not a folder)

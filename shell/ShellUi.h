@@ -33,6 +33,9 @@ class ShellUi : public GameUi {
   // Loads the picture at `path` into the Clue window's own surface with the
   // same loader as the puzzle picture, so it raises the same failure kinds.
   virtual void LoadCluePicture(const std::string& path) = 0;
+  // Empties the Clue window, so a Load that fails before its clue shows no
+  // other puzzle's clue.
+  virtual void ClearCluePicture() = 0;
 
   // Opens the program's help at a topic; whether it opens is not reported.
   virtual void OpenHelp(const std::string& helpFile, const std::string& topic) = 0;

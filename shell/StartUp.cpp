@@ -1,6 +1,7 @@
 // Program start and end: the folders, the log flag, the engine and its check
 // on every activation, the first-time set-up with the log, and shut-down.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -33,6 +34,7 @@ void TintaroShell::FormCreate(const std::string& executablePath, const std::vect
   const WorkFolders folders = ChooseWorkFolders(state_.ProgramDir, FolderWritable ? FolderWritable : FolderIsWritable);
   state_.WorkDir = folders.workDir;
   logDir_ = folders.logDir;
+  scratchDir_ = folders.scratchDir;
   archive_.SetDLLDirectory(state_.ProgramDir);
   archive_.Unattended = true;
   archive_.LoadEngine();
@@ -46,6 +48,12 @@ void TintaroShell::FormActivate() {
   if (archive_.ErrCode == kEngineMissing) {
     ui_.ShowMessage(shellmsg::kEngineMissing);
     // Nothing can be extracted, so the set-up is not tried.
+    ui_.CloseMainWindow();
+    return;
+  }
+  if (state_.WorkDir.empty()) {
+    // Not even a fresh private folder could be made: nothing can be opened.
+    ui_.ShowMessage(shellmsg::kCannotWrite + std::string(kLastResortFolder));
     ui_.CloseMainWindow();
     return;
   }
@@ -92,11 +100,30 @@ void TintaroShell::DeleteExtractedFiles() {
   DeleteExtractedFile(state_.WorkDir, state_.PicturePath);
   DeleteExtractedFile(state_.WorkDir, state_.SolutionPath);
   DeleteExtractedFile(state_.WorkDir, state_.CluePath);
+  extracted_.DeleteAll();
+}
+
+void TintaroShell::ExtractIntoWorkDir() {
+  extracted_.BeforeExtract(state_.WorkDir);
+  struct Record {
+    ExtractedFiles& files;
+    ~Record() { files.AfterExtract(); }
+  } record{extracted_};
+  archive_.Extract();
+}
+
+void TintaroShell::DeleteExtrasOfPuzzle() {
+  extracted_.DeleteAllBut({state_.PicturePath, state_.SolutionPath, state_.CluePath});
 }
 
 void TintaroShell::FormClose() {
   if (log_.IsOpen()) log_.Close();
   DeleteExtractedFiles();
+  if (!scratchDir_.empty()) {
+    // Only empty folders go: a log written there stays for the player.
+    ::rmdir(state_.WorkDir.c_str());
+    ::rmdir(scratchDir_.c_str());
+  }
   archive_.UnloadEngine();
 }
 

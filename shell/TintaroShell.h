@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "core/PuzzleState.h"
 #include "core/picture/PaintSurface.h"
 #include "shell/DiagnosticLog.h"
+#include "shell/ExtractedFiles.h"
 #include "shell/ShellPaths.h"
 #include "shell/ShellUi.h"
 
@@ -59,9 +61,11 @@ class TintaroShell {
   // The context of the core's rule handlers (moves, hints, timers, options).
   Game& GameContext() { return game_; }
   bool FirstTimeSetUpRunning() const { return setUpRunning_; }
-  // The folder "TRO.log" is made in: ProgramDir, or the per-user folder when
-  // the program's own folder cannot be written.
+  // The folder "TRO.log" is made in: ProgramDir, or the private folder whose
+  // "TTMP" is the work folder. Never the work folder itself.
   const std::string& LogDir() const { return logDir_; }
+  // Every file extracted and not yet deleted.
+  const std::set<std::string>& ExtractedPaths() const { return extracted_.Paths(); }
 
   // Decides which folders may be written when the work folder is chosen
   // (set before FormCreate). Tests replace it, since root may write anywhere.
@@ -77,6 +81,11 @@ class TintaroShell {
   void RefuseArchive();
   void LoadClue();
   void DeleteExtractedFiles();
+  // Extract into WorkDir, recording every file written.
+  void ExtractIntoWorkDir();
+  // After a Load or the intro: every extracted file but the picture, its
+  // solution and its clue is deleted.
+  void DeleteExtrasOfPuzzle();
   bool LogOn() const { return state_.LogMode && log_.IsOpen(); }
   // Writes the entries and puts them on disk.
   void WriteLog(std::initializer_list<std::string> entries);
@@ -89,6 +98,9 @@ class TintaroShell {
   DiagnosticLog log_;
   std::string executablePath_;
   std::string logDir_;
+  // A folder made for this run only; removed at shut-down.
+  std::string scratchDir_;
+  ExtractedFiles extracted_;
   bool setUpRunning_ = false;
 };
 

@@ -464,6 +464,10 @@ void TTintaro::LoadCluePicture(const std::string& path) {
   if (clue_) clue_->LoadPicture(path);
 }
 
+void TTintaro::ClearCluePicture() {
+  if (clue_) clue_->ProgramIcon->SetImage(QImage());
+}
+
 void TTintaro::OpenHelp(const std::string&, const std::string& topic) {
   // Every help file name the program uses means its own HTML help.
   if (!help_) help_ = std::make_unique<HelpWindow>();

@@ -118,6 +118,7 @@ class TTintaro : public QMainWindow, public ShellUi {
   void SetScrollPositions(int horizontal, int vertical) override;
   void SetImagePosition(int left, int top) override;
   void LoadCluePicture(const std::string& path) override;
+  void ClearCluePicture() override;
   void OpenHelp(const std::string& helpFile, const std::string& topic) override;
   void OpenWebPage() override;
   void CloseMainWindow() override;

@@ -76,19 +76,19 @@ INSTANTIATE_TEST_SUITE_P(
                  [](ShellTest& t) {
                    return t.Puzzle("spi.tro", ZipWriter().Add("spia.bmp", ClueBmp()).Add("SPIb.bmp", ClueBmp()));
                  },
-                 {kNotAPuzzle}, false, "", true, {"SPIb.bmp", "spia.bmp"}},
+                 {kNotAPuzzle}, false, "", true, {}},
         LoadCase{"PictureIsNotAPicture",
                  [](ShellTest& t) {
                    return t.Puzzle("junk.tro", ZipWriter().Add("j.bmp", "this is plainly not a bitmap").Add("j.trs", "x"));
                  },
-                 {kNotAPuzzle}, false, "", true, {"j.bmp", "j.trs"}},
+                 {kNotAPuzzle}, false, "", true, {}},
         LoadCase{"DamagedEntry",
                  [](ShellTest& t) {
                    std::vector<uint8_t> bytes = WithDamagedClue().Bytes();
                    EXPECT_EQ(PatchAll(bytes, "MARKER", "MARKEX"), 1);
                    return t.files.Write("damaged.tro", bytes);
                  },
-                 {kCorrupted}, false, "", true, {"d.bmp", "d.trs"}},
+                 {kCorrupted}, false, "", true, {}},
         LoadCase{"MissingClue",
                  [](ShellTest& t) {
                    return t.Puzzle("noclue.tro", ZipWriter().Add("n.bmp", TwoBoxBmp()).Add("n.trs", TwoTargetSolution()));
@@ -107,6 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                                                      .Add("pics/spisub.bmp", ClueBmp()));
                  },
                  {}, true, "sub.bmp", true, {"sub.bmp"}},
+        LoadCase{"EveryOtherEntryGoes",
+                 [](ShellTest& t) {
+                   return t.Puzzle("extra.tro", ShellTest::GoodPuzzle("x").Add("readme.txt", "hello")
+                                                    .Add("more/y.dat", TwoBoxBmp()).Add(".hidden", "h"));
+                 },
+                 {}, true, "x.bmp", true, {"x.bmp"}},
         LoadCase{"Cancelled", [](ShellTest&) { return std::string(); }, {}, true, "first.bmp", true,
                  {"first.bmp"}}),
     [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
@@ -197,6 +203,32 @@ TEST_F(ShellTest, ArchiveErrorsChooseTheirMessageInOrder) {
     EXPECT_TRUE(state.Finished);
     EXPECT_EQ(state.PicturePath, "");
   }
+}
+
+TEST_F(ShellTest, AFailureNoHandlerCatchesStillClearsTheClueAndTheExtraFiles) {
+  Start();
+  Load(Puzzle("first.tro", GoodPuzzle("first")));
+  ASSERT_EQ(ui.clueSurface.Width(), 4);
+  // 1001 points: the solution reader's table overflows before the clue loads.
+  SolutionBuilder big;
+  big.Header(1000, -1);
+  for (int i = 0; i <= 1000; ++i) big.Target(kTargetA[0], kTargetA[1]);
+  const std::string path = Puzzle("big.tro", ZipWriter().Add("b.bmp", TwoBoxBmp()).Add("b.trs", AsText(big.Bytes()))
+                                                 .Add("spib.bmp", ClueBmp()).Add("notes.txt", "n"));
+  Load(path);
+  EXPECT_EQ(ui.errorBoxes, std::vector<std::string>{"Range check error."});
+  EXPECT_EQ(ui.clueSurface.Width(), 0);
+  EXPECT_EQ(WorkNames(), (std::vector<std::string>{"b.bmp", "b.trs", "spib.bmp"}));
+}
+
+TEST_F(ShellTest, ARefusedLoadIsLoggedWithItsCode) {
+  Start({"log"});
+  const std::string path = files.Write("plain.tro", ToBytes(std::string(200, 'z')));
+  Load(path);
+  const std::string log = AsText(ReadFileBytes(program.File("TRO.log")));
+  const std::string tail = "\r\nOpen CurrentFile: " + path + "\r\n ErrCode: 11036";
+  ASSERT_GE(log.size(), tail.size());
+  EXPECT_EQ(log.substr(log.size() - tail.size()), tail) << log;
 }
 
 TEST(TopLevel, AnEscapedFailureBecomesTheErrorBoxAndTheProgramGoesOn) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,20 @@ inline std::string TwoTargetSolution() {
 }
 
 inline std::string ClueBmp() { return AsText(BuildBmp(4, 2, std::vector<uint32_t>(8, 0x00FF00))); }
+
+// Sets an environment variable for the life of the object.
+class EnvVar {
+ public:
+  EnvVar(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 class ShellTest : public ::testing::Test {
  public:

@@ -23,67 +23,6 @@ TEST(ShellPaths, ProgramDirAndTheEdgesOfThePathRules) {
   EXPECT_EQ(LowerAsciiLetters("LoG\xC4"), "log\xC4");
 }
 
-// Restores an environment variable when the test ends.
-class EnvVar {
- public:
-  EnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-TEST_F(ShellTest, FolderAndLogRules) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> args;
-    enum { Absent, Folder, PlainFile } ttmp;
-    bool programWritable;
-    bool xdg;
-    const char* workDir;  // under the program folder, or the cache folder "C"
-    bool logMode;
-    bool ttmpWritable = true;
-  } cases[] = {
-      {"made", {"LOG"}, Case::Absent, true, true, "P/TTMP", true},
-      {"existing", {"Log", "x"}, Case::Folder, true, true, "P/TTMP", true},
-      {"plain file", {"x", "log"}, Case::PlainFile, true, true, "P", false},
-      {"read-only, XDG", {"log"}, Case::Absent, false, true, "C/tintaro", true},
-      {"read-only, HOME", {}, Case::Absent, false, false, "H/.cache/tintaro", false},
-      {"read-only, TTMP there", {"logs"}, Case::Folder, false, true, "P/TTMP", false},
-      {"TTMP closed", {}, Case::Folder, true, true, "P", false, false},
-  };
-  for (const Case& c : cases) {
-    TempFolder p, cache;
-    EnvVar xdg("XDG_CACHE_HOME", c.xdg ? cache.Path().c_str() : nullptr);
-    EnvVar home("HOME", cache.Path().c_str());
-    if (c.ttmp == Case::Folder) ::mkdir(p.File("TTMP").c_str(), 0755);
-    if (c.ttmp == Case::PlainFile) p.Write("TTMP", ToBytes("x"));
-    FakeShellUi fake;
-    TintaroShell s(fake);
-    // Root may write anywhere, so the check is told which folders are closed;
-    // a TTMP that exists stays usable.
-    s.FolderWritable = [&](const std::string& f) {
-      return f == p.File("TTMP") ? c.ttmpWritable : c.programWritable || f != p.Path();
-    };
-    s.FormCreate(p.File("tintaro"), c.args);
-    std::string expected = c.workDir;
-    if (expected[0] == 'P') expected = p.Path() + expected.substr(1);
-    if (expected[0] == 'C') expected = cache.Path() + expected.substr(1);
-    if (expected[0] == 'H') expected = cache.Path() + expected.substr(1);
-    EXPECT_EQ(s.State().WorkDir, expected) << c.name;
-    EXPECT_TRUE(std::filesystem::is_directory(expected)) << c.name;
-    EXPECT_EQ(s.State().LogMode, c.logMode) << c.name;
-    EXPECT_EQ(s.State().ProgramDir, p.Path()) << c.name;
-    // The log goes beside the program unless the per-user folder is in use.
-    EXPECT_EQ(s.LogDir(), c.programWritable || c.ttmp == Case::Folder ? p.Path() : expected) << c.name;
-    EXPECT_TRUE(s.State().IntroPending);
-  }
-}
-
 TEST_F(ShellTest, WithoutTheEngineTheProgramSaysSoAndCloses) {
   WriteIntro();
   Start({}, false);

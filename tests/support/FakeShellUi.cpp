@@ -45,6 +45,11 @@ void FakeShellUi::LoadCluePicture(const std::string& path) {
   clueSurface.LoadPicture(path);
 }
 
+void FakeShellUi::ClearCluePicture() {
+  events.push_back("clue cleared");
+  clueSurface = PaintSurface();
+}
+
 void FakeShellUi::OpenHelp(const std::string& helpFile, const std::string& topic) {
   events.push_back("help: " + helpFile + " " + topic);
 }

@@ -55,6 +55,7 @@ class FakeShellUi : public ShellUi {
   void SetScrollPositions(int horizontal, int vertical) override;
   void SetImagePosition(int left, int top) override;
   void LoadCluePicture(const std::string& path) override;
+  void ClearCluePicture() override;
   void OpenHelp(const std::string& helpFile, const std::string& topic) override;
   void OpenWebPage() override;
   void CloseMainWindow() override;
