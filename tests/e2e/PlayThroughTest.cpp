@@ -5,6 +5,7 @@
 // assembled, so what is tested is what ships.
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -115,10 +116,11 @@ void PlayThroughTest::cleanupTestCase() {
 }
 
 QStringList PlayThroughTest::Puzzles() const {
+  // The packs are sub-folders of Puzzles.
   QStringList paths;
-  for (const QFileInfo& f : QDir(programDir_ + "/Puzzles").entryInfoList({"*.tro"}, QDir::Files, QDir::Name)) {
-    paths << f.filePath();
-  }
+  QDirIterator it(programDir_ + "/Puzzles", {"*.tro"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) paths << it.next();
+  paths.sort();
   return paths;
 }
 

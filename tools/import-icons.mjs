@@ -1,0 +1,227 @@
+#!/usr/bin/env node
+// Turns the puzzle library list into puzzle sources: extracts each chosen
+// icon from its Iconify JSON set as a standalone SVG and writes one .puzzle
+// per list entry. Only this script reads the icon sets; the build reads the
+// files it writes, so neither npm nor a network is needed to build.
+//
+//   node tools/import-icons.mjs LIST --set ICONS.json [--set ICONS.json...]
+//
+// LIST (see data/puzzles/library.list) holds
+//   pack FOLDER              the puzzles after it go to FOLDER beside LIST
+//   set KEY VALUE...         a default setting for the rest of the pack
+//   NAME SET:ICON[; KEY VALUE...]...
+//                            one puzzle; settings are puzzle source keys, plus
+//                            "place SCALE X Y": the shape takes SCALE of the
+//                            picture's height, its centre at the fractions
+//                            X, Y of the picture's width and height.
+// Each --set is an Iconify JSON file (icons.json of an @iconify-json package).
+
+import fs from 'node:fs';
+import path from 'node:path';
+
+// Where each set's files go and what its pictures are. A colour set gives
+// the clue as it is and its silhouette as the hidden shape; a one-colour set
+// is its own silhouette and its own clue.
+const SETS = {
+  'game-icons': { folder: 'game-icons', colour: false },
+  'fluent-emoji-flat': { folder: 'fluent-emoji', colour: true },
+};
+const MARK = '# Made by tools/import-icons.mjs from';
+const CLUE_SIDE = 129;  // the Clue window's picture box
+
+class ListError extends Error {}
+
+function fail(where, message) {
+  throw new ListError(`${where}: ${message}`);
+}
+
+function parseList(text, listName) {
+  const packs = [];
+  let pack = null;
+  text.split('\n').forEach((raw, index) => {
+    const where = `${listName}:${index + 1}`;
+    const line = raw.replace(/#.*/, '').trim();
+    if (!line) return;
+    const words = line.split(/\s+/);
+    if (words[0] === 'pack') {
+      if (words.length !== 2 || !/^[A-Za-z0-9][A-Za-z0-9_-]*$/.test(words[1])) fail(where, 'pack takes one plain folder name');
+      pack = { folder: words[1], defaults: new Map(), puzzles: [] };
+      packs.push(pack);
+      return;
+    }
+    if (!pack) fail(where, 'a puzzle or setting before the first pack');
+    if (words[0] === 'set') {
+      if (words.length < 3) fail(where, 'set takes a key and a value');
+      pack.defaults.set(words[1], words.slice(2));
+      return;
+    }
+    const [head, ...rest] = line.split(';');
+    const [name, icon, extra] = head.trim().split(/\s+/);
+    if (extra !== undefined || !icon) fail(where, 'expected NAME SET:ICON');
+    if (!/^[A-Za-z0-9][A-Za-z0-9-]*$/.test(name) || /^spi/i.test(name)) fail(where, `'${name}' is not a plain puzzle name`);
+    const m = /^([a-z0-9-]+):([a-z0-9-]+)$/.exec(icon);
+    if (!m) fail(where, `'${icon}' is not SET:ICON`);
+    const settings = new Map();
+    for (const part of rest) {
+      const kv = part.trim().split(/\s+/);
+      if (kv.length < 2) fail(where, `setting '${part.trim()}' needs a value`);
+      settings.set(kv[0], kv.slice(1));
+    }
+    pack.puzzles.push({ name, set: m[1], icon: m[2], settings, where });
+  });
+  const names = new Set();
+  for (const p of packs)
+    for (const q of p.puzzles) {
+      if (names.has(q.name.toLowerCase())) fail(q.where, `a second puzzle named ${q.name}`);
+      names.add(q.name.toLowerCase());
+    }
+  return packs;
+}
+
+function loadSet(file) {
+  const json = JSON.parse(fs.readFileSync(file, 'utf8'));
+  if (!json.prefix || !json.icons) throw new ListError(`${file}: not an Iconify icon set`);
+  if (!SETS[json.prefix]) throw new ListError(`${file}: the set ${json.prefix} is not one this script knows`);
+  return json;
+}
+
+// The icon's body and box, following a plain alias to its parent.
+function iconOf(set, name, where) {
+  let entry = set.icons[name];
+  const alias = set.aliases?.[name];
+  if (!entry && alias) {
+    if (alias.hFlip || alias.vFlip || alias.rotate) fail(where, `${set.prefix}:${name} is a transformed alias`);
+    entry = set.icons[alias.parent];
+  }
+  if (!entry) fail(where, `${set.prefix} has no icon ${name}`);
+  if (/\smask=/.test(entry.body)) fail(where, `${set.prefix}:${name} uses a mask, which a silhouette cannot follow`);
+  return {
+    body: entry.body,
+    left: entry.left ?? set.left ?? 0,
+    top: entry.top ?? set.top ?? 0,
+    width: entry.width ?? set.width ?? 16,
+    height: entry.height ?? set.height ?? 16,
+  };
+}
+
+// Every painted part black: what is drawn at all belongs to the shape.
+function silhouetteBody(body) {
+  return body
+    .replace(/\s(fill|stroke)="(?!none")[^"]*"/g, ' $1="#000"')
+    .replace(/\s(fill-opacity|stroke-opacity|opacity)="[^"]*"/g, '');
+}
+
+function svg(viewBox, body) {
+  return `<svg xmlns="http://www.w3.org/2000/svg" viewBox="${viewBox.join(' ')}">${body}</svg>\n`;
+}
+
+function iconBox(icon) {
+  return [icon.left, icon.top, icon.width, icon.height];
+}
+
+// A view box around the icon so that, fitted to the picture, the icon takes
+// `scale` of its height with its centre at (fx, fy) of the picture.
+function placedBox(icon, [scale, fx, fy], size, where) {
+  const [w, h] = size;
+  if (!(scale > 0 && scale <= 1 && fx >= 0 && fx <= 1 && fy >= 0 && fy <= 1)) fail(where, 'place takes SCALE (0, 1] and X, Y in [0, 1]');
+  const side = Math.max(icon.width, icon.height);
+  const vh = side / scale, vw = (vh * w) / h;
+  const round = (v) => Number(v.toFixed(3));
+  return [round(icon.left + icon.width / 2 - fx * vw), round(icon.top + icon.height / 2 - fy * vh), round(vw), round(vh)];
+}
+
+function writeIfChanged(file, text, written) {
+  written.add(path.resolve(file));
+  if (fs.existsSync(file) && fs.readFileSync(file, 'utf8') === text) return;
+  fs.mkdirSync(path.dirname(file), { recursive: true });
+  fs.writeFileSync(file, text);
+}
+
+// Files this script made earlier that the list no longer asks for.
+function removeStale(folder, written, owned) {
+  if (!fs.existsSync(folder)) return;
+  for (const entry of fs.readdirSync(folder)) {
+    const file = path.resolve(folder, entry);
+    if (!written.has(file) && owned(file)) fs.unlinkSync(file);
+  }
+}
+
+function run(argv) {
+  const args = argv.slice(2);
+  let listFile = null;
+  const setFiles = [];
+  for (let i = 0; i < args.length; ++i) {
+    if (args[i] === '--set' && i + 1 < args.length) setFiles.push(args[++i]);
+    else if (!listFile && !args[i].startsWith('-')) listFile = args[i];
+    else throw new ListError(`unknown argument ${args[i]}`);
+  }
+  if (!listFile || setFiles.length === 0) throw new ListError('usage: import-icons.mjs LIST --set ICONS.json...');
+
+  const root = path.dirname(listFile);
+  const listName = path.basename(listFile);
+  const sets = Object.fromEntries(setFiles.map(loadSet).map((s) => [s.prefix, s]));
+  const packs = parseList(fs.readFileSync(listFile, 'utf8'), listName);
+  const written = new Set();
+  let seed = 0, count = 0;
+
+  for (const pack of packs) {
+    const packDir = path.join(root, pack.folder);
+    for (const puzzle of pack.puzzles) {
+      ++seed;
+      const set = sets[puzzle.set];
+      if (!set) fail(puzzle.where, `no --set given for ${puzzle.set}`);
+      const kind = SETS[puzzle.set];
+      const icon = iconOf(set, puzzle.icon, puzzle.where);
+      const setDir = path.join(root, kind.folder);
+      const picture = path.join(setDir, `${puzzle.icon}.svg`);
+      const body = kind.colour ? icon.body : silhouetteBody(icon.body.replace(/currentColor/g, '#000'));
+      writeIfChanged(picture, svg(iconBox(icon), body), written);
+      let shape = picture;
+      if (kind.colour) {
+        shape = path.join(setDir, `${puzzle.icon}-shape.svg`);
+        writeIfChanged(shape, svg(iconBox(icon), silhouetteBody(icon.body)), written);
+      }
+
+      const settings = new Map([...pack.defaults, ...puzzle.settings]);
+      if (!settings.has('size')) fail(puzzle.where, 'no size (give one, or a pack default with set size W H)');
+      const place = settings.get('place');
+      settings.delete('place');
+      if (place) {
+        shape = path.join(packDir, `${puzzle.name}-shape.svg`);
+        const box = placedBox(icon, place.map(Number), settings.get('size').map(Number), puzzle.where);
+        writeIfChanged(shape, svg(box, silhouetteBody(kind.colour ? icon.body : body)), written);
+      }
+      const lines = [
+        `${MARK} ${listName}; edit the list, not this file.`,
+        `# ${puzzle.name}: ${puzzle.set}:${puzzle.icon}`,
+        `name ${puzzle.name}`,
+        `seed ${seed}`,
+        `hidden ${path.relative(packDir, shape)}`,
+        `clue ${path.relative(packDir, picture)}`,
+        `clue-size ${CLUE_SIDE} ${CLUE_SIDE}`,
+      ];
+      for (const [key, value] of settings) {
+        if (['name', 'hidden', 'clue', 'clue-size'].includes(key)) fail(puzzle.where, `${key} is set by the script`);
+        if (key === 'seed') lines[3] = `seed ${value.join(' ')}`;
+        else lines.push(`${key} ${value.join(' ')}`);
+      }
+      writeIfChanged(path.join(packDir, `${puzzle.name}.puzzle`), lines.join('\n') + '\n', written);
+      ++count;
+    }
+  }
+
+  for (const pack of packs)
+    removeStale(path.join(root, pack.folder), written, (file) =>
+      (file.endsWith('.puzzle') && fs.readFileSync(file, 'utf8').startsWith(MARK)) || file.endsWith('-shape.svg'));
+  for (const kind of Object.values(SETS)) removeStale(path.join(root, kind.folder), written, (file) => file.endsWith('.svg'));
+  return count;
+}
+
+try {
+  const count = run(process.argv);
+  console.log(`${count} puzzles written`);
+} catch (e) {
+  if (!(e instanceof ListError) && e.code !== 'ENOENT' && !(e instanceof SyntaxError)) throw e;
+  console.error(`import-icons: ${e.message}`);
+  process.exit(1);
+}
