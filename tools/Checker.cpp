@@ -158,9 +158,22 @@ bool PlaySolution(Game& game, HeadlessUi& ui, const Inspection& in) {
                      [&](const std::string& m) { return m.rfind(congratulation, 0) == 0; });
 }
 
+void SimulatePlayer(Inspection& in, const PlayedFiles& files, const PlayRequest& request) {
+  for (PlayMode mode : ModesToPlay(in.modeLock, request.modes)) {
+    try {
+      in.plays.push_back(PlayMany(files, mode, request.seed));
+    } catch (const Exception& e) {
+      in.faults.push_back("the simulated player could not load the puzzle: " + std::string(e.what()));
+      return;
+    }
+    if (std::string fault = LockFault(in.plays.back()); !fault.empty()) in.faults.push_back(fault);
+  }
+}
+
 }  // namespace
 
-Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play) {
+Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play,
+                          const PlayRequest* simulate) {
   Inspection in;
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
@@ -245,6 +258,12 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
     in.faults.push_back("the picture is empty");
     return in;
   }
+  // Image1's area in the laid-out window; a larger picture opens with scroll bars.
+  if (in.width > PaintSurface::kInitialControlWidth || in.height > PaintSurface::kInitialControlHeight)
+    in.faults.push_back("the picture, " + std::to_string(in.width) + " x " + std::to_string(in.height) +
+                        ", does not fit the " + std::to_string(PaintSurface::kInitialControlWidth) + " x " +
+                        std::to_string(PaintSurface::kInitialControlHeight) +
+                        " picture area: the player would see only part of it, with scroll bars");
   if (const int64_t grey = CountGreyEdgePixels(in.picture); grey > 0)
     in.faults.push_back("the picture has " + std::to_string(grey) +
                         " grey pixels beside its black lines (anti-aliased edges: regions bleed into each other)");
@@ -309,6 +328,7 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
   }
   in.played = PlaySolution(game, ui, in);
   if (!in.played) in.faults.push_back("painting every target did not bring the congratulation");
+  if (in.played && simulate) SimulatePlayer(in, {path, state.PicturePath, state.SolutionPath}, *simulate);
   return in;
 }
 

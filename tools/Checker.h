@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/picture/Picture.h"
+#include "tools/PlaySimulation.h"
 #include "tools/PuzzleFiles.h"
 
 namespace tintaro::tools {
@@ -36,12 +37,22 @@ struct Inspection {
   // One line per fault, without the file name.
   std::vector<std::string> faults;
   bool played = false;  // the headless play ended in the congratulation
+  std::vector<PlayReport> plays;  // the simulated player's games, one report per mode
+};
+
+// What check asks of the simulated player besides the puzzle's locked mode.
+struct PlayRequest {
+  std::vector<PlayMode> modes;
+  uint64_t seed = kDefaultPlaySeed;
 };
 
 // Lists, extracts into a fresh temporary folder (removed again), loads and
 // examines the archive. With `play`, also paints every target through the
-// game's rules and requires the congratulation. `engineDir` is where
+// game's rules and requires the congratulation; with `simulate` too, plays it
+// as a person would in its locked Crazy or Insane mode (which must be won in
+// at least half the runs) and in the modes asked. `engineDir` is where
 // libunzeng.so lies ("" for the system's search).
-Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play);
+Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play,
+                          const PlayRequest* simulate = nullptr);
 
 }  // namespace tintaro::tools

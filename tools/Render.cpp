@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "tools/Regions.h"
+
 namespace tintaro::tools {
 
 namespace {
@@ -74,7 +76,18 @@ Picture MaskClue(const std::vector<uint8_t>& mask, int mw, int mh, int w, int h)
   return out;
 }
 
-std::string SavePng(const Picture& picture, const std::string& path) {
+Picture SolvedPicture(const Picture& picture, const std::vector<SeedPoint>& targets) {
+  Picture solved = picture;
+  const RegionMap map = FindRegions(solved);
+  std::vector<uint8_t> red(map.regions.size(), 0);
+  for (const SeedPoint& t : targets)
+    if (const int32_t r = map.At(t.x, t.y); r >= 0) red[static_cast<size_t>(r)] = 1;
+  for (size_t i = 0; i < solved.pixels.size(); ++i)
+    if (map.label[i] >= 0 && red[static_cast<size_t>(map.label[i])]) solved.pixels[i] = kRed;
+  return solved;
+}
+
+QImage ImageOf(const Picture& picture) {
   QImage image(picture.width, picture.height, QImage::Format_RGB32);
   for (int y = 0; y < picture.height; ++y) {
     QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -84,7 +97,11 @@ std::string SavePng(const Picture& picture, const std::string& path) {
       row[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     }
   }
-  if (!image.save(QString::fromStdString(path), "PNG")) return "cannot write the PNG file";
+  return image;
+}
+
+std::string SavePng(const Picture& picture, const std::string& path) {
+  if (!ImageOf(picture).save(QString::fromStdString(path), "PNG")) return "cannot write the PNG file";
   return "";
 }
 

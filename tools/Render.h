@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "core/picture/Picture.h"
+#include "tools/PuzzleFiles.h"
+
+class QImage;
 
 namespace tintaro::tools {
 
@@ -23,6 +26,10 @@ std::string RenderSvgPicture(const std::string& svgText, int w, int h, Picture& 
 // A mask scaled down to a small picture of the shape in grey on white.
 Picture MaskClue(const std::vector<uint8_t>& mask, int mw, int mh, int w, int h);
 
+// The picture as the solved puzzle shows it: every target region red.
+Picture SolvedPicture(const Picture& picture, const std::vector<SeedPoint>& targets);
+
+QImage ImageOf(const Picture& picture);
 std::string SavePng(const Picture& picture, const std::string& path);
 
 }  // namespace tintaro::tools

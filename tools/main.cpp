@@ -18,6 +18,7 @@
 
 #include "tools/Builder.h"
 #include "tools/Checker.h"
+#include "tools/ContactSheet.h"
 #include "tools/PuzzleSource.h"
 #include "tools/Regions.h"
 #include "tools/Render.h"
@@ -40,11 +41,21 @@ Makes and checks Tintaro puzzle archives (.tro).
                                   a mosaic of about N regions over a shape:
                                   heart star circle diamond moon drop arrow cross
                                   (defaults: seed 1, 600x400, 40 regions, heart)
-  check PUZZLE.tro...             report every fault a player would meet, then
-                                  play the solution; exit 1 on any fault
+  check PUZZLE.tro... [--modes MODE,...] [--seed N]
+                                  report every fault a player would meet, then
+                                  play the solution; exit 1 on any fault.
+                                  A puzzle locked to crazy or insane is played
+                                  100 times as a person would (a click every
+                                  0.5 s, 2 minutes at most) and must be won in
+                                  half; --modes plays normal, crazy, insane
+                                  too; --seed picks the times of day (default 1)
   info PUZZLE.tro [--json]        entries, picture size, targets, strays, options
   render PUZZLE.tro -o PICTURE.png [--unsolved]
                                   the picture with its targets painted red
+  sheet PUZZLE.tro... -o SHEET.png [--columns N]
+                                  a contact sheet: each puzzle unsolved and
+                                  solved side by side, scaled down, named
+                                  underneath; N puzzles a row (default 4)
   --help, --version
 
 The output of build and generate depends only on the input: the same source
@@ -198,11 +209,25 @@ int Generate(const Args& a) {
 }
 
 int Check(const Args& a) {
-  if (a.positional.empty() || !a.output.empty()) return Usage("check takes PUZZLE.tro...");
+  if (a.positional.empty() || !a.output.empty())
+    return Usage("check takes PUZZLE.tro... [--modes normal,crazy,insane] [--seed N]");
+  PlayRequest request;
+  for (const auto& [key, value] : a.options) {
+    if (key == "--modes") {
+      const auto modes = ParseModes(value);
+      if (!modes) return Usage("--modes takes a comma-separated list of normal, crazy, insane");
+      request.modes = *modes;
+    } else if (key == "--seed") {
+      const auto v = Integer(value);
+      if (!v || *v < 0) return Usage("--seed takes a number from 0");
+      request.seed = static_cast<uint64_t>(*v);
+    }
+  }
   const std::string engine = EngineDir();
   int status = 0;
   for (const std::string& file : a.positional) {
-    const Inspection in = InspectArchive(file, engine, /*play=*/true);
+    const Inspection in = InspectArchive(file, engine, /*play=*/true, &request);
+    for (const PlayReport& r : in.plays) std::cout << file << ": " << ReportLine(r) << "\n";
     for (const std::string& f : in.faults) Fail(file, f);
     if (!in.faults.empty()) {
       status = kExitFault;
@@ -278,16 +303,35 @@ int Render(const Args& a) {
     for (const std::string& f : in.faults) Fail(file, f);
     return Fail(file, "nothing to render");
   }
-  Picture picture = in.picture;
-  if (a.flags.empty()) {
-    const RegionMap map = FindRegions(picture);
-    std::vector<uint8_t> red(map.regions.size(), 0);
-    for (const SeedPoint& t : in.targets)
-      if (const int32_t r = map.At(t.x, t.y); r >= 0) red[static_cast<size_t>(r)] = 1;
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-      if (map.label[i] >= 0 && red[static_cast<size_t>(map.label[i])]) picture.pixels[i] = kRed;
-  }
+  const Picture picture = a.flags.empty() ? SolvedPicture(in.picture, in.targets) : in.picture;
   if (std::string e = SavePng(picture, a.output); !e.empty()) return Fail(a.output, e);
+  return 0;
+}
+
+int Sheet(const Args& a) {
+  if (a.positional.empty() || a.output.empty()) return Usage("sheet takes PUZZLE.tro... -o SHEET.png [--columns N]");
+  int columns = 4;
+  for (const auto& [key, value] : a.options) {
+    const auto v = Integer(value);
+    if (!v || *v < 1 || *v > kSheetMaxColumns)
+      return Usage("--columns takes 1 ... " + std::to_string(kSheetMaxColumns));
+    columns = static_cast<int>(*v);
+  }
+  const std::string engine = EngineDir();
+  std::vector<SheetEntry> entries;
+  int status = 0;
+  for (const std::string& file : a.positional) {
+    Inspection in = InspectArchive(file, engine, /*play=*/false);
+    if (in.width <= 0 || in.targets.empty()) {
+      for (const std::string& f : in.faults) Fail(file, f);
+      status = Fail(file, "nothing to show");
+      continue;
+    }
+    entries.push_back({fs::path(file).stem().string(), in.picture, SolvedPicture(in.picture, in.targets)});
+  }
+  // A sheet that leaves a puzzle out would pass for the whole set.
+  if (status != 0) return status;
+  if (std::string e = SaveContactSheet(entries, columns, a.output); !e.empty()) return Fail(a.output, e);
   return 0;
 }
 
@@ -311,10 +355,12 @@ int main(int argc, char** argv) {
   }
   std::string fault;
   std::optional<Args> args;
-  if (command == "build" || command == "check") args = Split(words, {}, {}, fault);
+  if (command == "build") args = Split(words, {}, {}, fault);
+  else if (command == "check") args = Split(words, {"--modes", "--seed"}, {}, fault);
   else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape"}, {}, fault);
   else if (command == "info") args = Split(words, {}, {"--json"}, fault);
   else if (command == "render") args = Split(words, {}, {"--unsolved"}, fault);
+  else if (command == "sheet") args = Split(words, {"--columns"}, {}, fault);
   else return Usage("unknown command '" + command + "'");
   if (!args) return Usage(fault);
   if (command == "check") return Check(*args);
@@ -324,5 +370,6 @@ int main(int argc, char** argv) {
   std::unique_ptr<QGuiApplication> app = StartQt(qtArgc, argv);
   if (command == "build") return Build(*args);
   if (command == "generate") return Generate(*args);
+  if (command == "sheet") return Sheet(*args);
   return Render(*args);
 }
