@@ -1,0 +1,75 @@
+// tools/import-icons.mjs on a two-icon sample: the files it writes, that
+// tromake builds puzzles from them, stale files removed, bad lists refused.
+//   node import-icons-test.mjs TROMAKE
+import assert from 'node:assert/strict';
+import { execFileSync, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const script = path.join(here, '../../tools/import-icons.mjs');
+const tromake = process.argv[2];
+const sets = ['game-icons.json', 'fluent-emoji-flat.json'].flatMap((f) => ['--set', path.join(here, 'icons', f)]);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'import-icons-'));
+process.on('exit', () => fs.rmSync(work, { recursive: true, force: true }));
+
+function importList(text) {
+  fs.writeFileSync(path.join(work, 'library.list'), text);
+  return spawnSync('node', [script, path.join(work, 'library.list'), ...sets], { encoding: 'utf8' });
+}
+const read = (file) => fs.readFileSync(path.join(work, file), 'utf8');
+
+// The sample: one icon of each set, pack defaults, an alias, a placed shape.
+const sample = fs.readFileSync(path.join(here, 'icons', 'sample.list'), 'utf8');
+let run = importList(sample);
+assert.equal(run.status, 0, run.stderr);
+
+const block = read('game-icons/block.svg');
+assert.match(block, /^<svg xmlns="http:\/\/www.w3.org\/2000\/svg" viewBox="0 0 512 512"><path fill="#000" d="M64 64h384v384H64z"\/><\/svg>/);
+assert.match(read('fluent-emoji/dot-again.svg'), /fill="#f8312f".*fill="#ffffff" opacity=".5"/);
+const shape = read('fluent-emoji/dot-again-shape.svg');
+assert.doesNotMatch(shape, /#f8312f|#ffffff|opacity/, 'the silhouette is all black');
+assert.match(shape, /<g fill="none">/);
+// Half the picture's height, centred at a quarter of its width: a view box
+// twice the icon's height, in the picture's proportions.
+assert.match(read('2-Large/Dot-shape.svg'), /viewBox="-5.333 -16 85.333 64"/);
+
+assert.equal(read('1-Small/Block.puzzle').split('\n').slice(2).join('\n'),
+  'name Block\nseed 1\nhidden ../game-icons/block.svg\nclue ../game-icons/block.svg\nclue-size 129 129\n' +
+  'size 240 180\nmosaic 8\nhints 2\n');
+assert.match(read('2-Large/Dot.puzzle'), /\nseed 9\nhidden Dot-shape.svg\nclue ..\/fluent-emoji\/dot-again.svg\n/);
+
+// tromake reads what was written: the puzzles build, with the settings given.
+for (const [source, expect] of [['1-Small/Block', /hints: 2/], ['2-Large/Dot', /clue: 129 x 129[^]*mode: crazy/]]) {
+  const tro = path.join(work, `${path.basename(source)}.tro`);
+  execFileSync(tromake, ['build', path.join(work, `${source}.puzzle`), '-o', tro]);
+  assert.match(execFileSync(tromake, ['info', tro], { encoding: 'utf8' }), expect);
+}
+
+// A puzzle taken off the list takes its files with it; hand-made files stay.
+fs.writeFileSync(path.join(work, '2-Large', 'Mine.puzzle'), 'name Mine\n');
+run = importList(sample.replace(/^Dot .*$/m, ''));
+assert.equal(run.status, 0, run.stderr);
+for (const gone of ['2-Large/Dot.puzzle', '2-Large/Dot-shape.svg', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
+  assert(!fs.existsSync(path.join(work, gone)), gone);
+assert(fs.existsSync(path.join(work, '2-Large', 'Mine.puzzle')));
+
+// Lists the script refuses, with the line at fault.
+const refused = [
+  ['Block game-icons:block', /:1: a puzzle or setting before the first pack/],
+  ['pack A\nset size 9 9\nBlock game-icons:nothing', /:3: game-icons has no icon nothing/],
+  ['pack A\nset size 9 9\nDot fluent-emoji-flat:dot-flipped', /:3: fluent-emoji-flat:dot-flipped is a transformed alias/],
+  ['pack A\nset size 9 9\nSpiral game-icons:block', /:3: 'Spiral' is not a plain puzzle name/],
+  ['pack A\nset size 9 9\nBlock game-icons:block\nBlock fluent-emoji-flat:dot', /:4: a second puzzle named Block/],
+  ['pack A\nBlock game-icons:block', /:2: no size/],
+  ['pack A\nset size 9 9\nBlock game-icons:block; place 2 0 0', /:3: place takes/],
+  ['pack A\nset size 9 9\nBlock game-icons:block; clue x.svg', /:3: clue is set by the script/],
+];
+for (const [list, message] of refused) {
+  run = importList(list);
+  assert.equal(run.status, 1, list);
+  assert.match(run.stderr, message);
+}
+console.log('import-icons: all checks passed');
