@@ -21,8 +21,12 @@ namespace {
 // The designed text size of the dialogs (an 8 point face at 96 dots per inch).
 constexpr int kDialogFontPixels = 11;
 
-constexpr Qt::WindowFlags kFixedDialog =
-    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
+// A fixed dialog frame with a close button only. A title bar with no button
+// at all is no request under X11 (window managers then draw every button),
+// so the Clue window and the About box get the close button too, and closing
+// them does what their OK does.
+constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
 QFont DialogFont(bool bold) {
   QFont font = QGuiApplication::font();
@@ -71,7 +75,7 @@ void ShowInFront(QWidget* window, bool& placed) {
 
 // ---- Options
 
-TOptions::TOptions(QWidget* parent) : QDialog(parent, kFixedDialog | Qt::WindowCloseButtonHint) {
+TOptions::TOptions(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setObjectName(QStringLiteral("Options"));
   setWindowTitle(QStringLiteral("Options"));
   setFont(DialogFont(true));
@@ -126,7 +130,7 @@ void StretchedPicture::paintEvent(QPaintEvent*) {
   painter.drawImage(rect(), image_);
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Clue"));
   setFont(DialogFont(false));
@@ -162,7 +166,7 @@ void TAboutBox::ShowBeside(const QWidget* mainWindow) {
 
 // ---- About box
 
-TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kFixedDialog) {
+TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setObjectName(QStringLiteral("AboutBoxTRO"));
   setWindowTitle(QStringLiteral("About Tintaro!"));
   setFont(DialogFont(false));
@@ -196,9 +200,15 @@ TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kFixedDialog) {
 
 void TAboutBoxTRO::ShowCentred() { ShowInFront(this, placed_); }
 
+void TAboutBoxTRO::reject() {
+  // The greeting follows every closing of the box, however it is closed.
+  if (onOk) onOk();
+  else hide();
+}
+
 // ---- Hint Limit
 
-TOkCanclDlg::TOkCanclDlg(QWidget* parent) : QDialog(parent, kFixedDialog | Qt::WindowCloseButtonHint) {
+TOkCanclDlg::TOkCanclDlg(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setObjectName(QStringLiteral("OkCanclDlg"));
   setWindowTitle(QStringLiteral("Hint Limit"));
   setFont(DialogFont(false));

@@ -86,6 +86,8 @@ class TAboutBoxTRO : public QDialog {
   explicit TAboutBoxTRO(QWidget* parent);
   // Shows without waiting; centred on the desktop the first time.
   void ShowCentred();
+  // Escape and the window manager's close do what OK does.
+  void reject() override;
 
   // The shell's handlers, run by the main window at its event boundary.
   std::function<void()> onOk, onWeb, onHelp;

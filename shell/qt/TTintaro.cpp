@@ -27,6 +27,7 @@
 #include "shell/qt/HelpWindow.h"
 #include "shell/qt/Icons.h"
 #include "shell/qt/PictureView.h"
+#include "shell/qt/WindowPlacement.h"
 
 namespace tintaro::qt {
 namespace {
@@ -208,8 +209,26 @@ void TTintaro::AttachWindows(TAboutBox* clue, TOkCanclDlg* hintLimit, TOptions* 
 }
 
 void TTintaro::Invoke(const std::function<void()>& handler) {
+  ++handlerDepth_;
   RunTopLevel(*this, handler);
+  --handlerDepth_;
   SyncView();
+}
+
+void TTintaro::RequestTermination() {
+  if (closed_) return;
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    // The handler waiting for the box goes on as if it had been cancelled.
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    else modal->close();
+  }
+  // Closing inside a handler would unload the engine under a running
+  // extraction, or delete files a handler is still reading.
+  if (handlerDepth_ > 0 || shell_.Archive().Busy()) {
+    QTimer::singleShot(10, this, &TTintaro::RequestTermination);
+    return;
+  }
+  close();
 }
 
 void TTintaro::SyncView() {
@@ -266,16 +285,34 @@ void TTintaro::showEvent(QShowEvent* event) {
   });
 }
 
+QMargins TTintaro::FrameMargins() const {
+  const QRect frame = frameGeometry(), client = geometry();
+  return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                  frame.bottom() - client.bottom());
+}
+
 void TTintaro::FitOuterSize() {
-  const QSize frameExtra = frameGeometry().size() - geometry().size();
-  if (frameExtra.isEmpty() || frameExtra == QSize(0, 0)) return;
-  resize(kOuterWidth - frameExtra.width(), kOuterHeight - frameExtra.height());
-  CentreOnScreen(this);
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  fittedFrame_ = FrameMargins();
+  setGeometry(FittedClientGeometry(QSize(kOuterWidth, kOuterHeight), *fittedFrame_, screen->availableGeometry()));
+}
+
+void TTintaro::RefitIfFrameChanged() {
+  // Some window managers report the frame only after the window is up, or
+  // change it later; the design's outer size follows each new frame.
+  if (fittedFrame_ && FrameMargins() != *fittedFrame_) FitOuterSize();
 }
 
 void TTintaro::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  RefitIfFrameChanged();
   if (shownOnce_ && !closed_) Invoke([&] { shell_.FormResize(); });
+}
+
+void TTintaro::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  RefitIfFrameChanged();
 }
 
 void TTintaro::closeEvent(QCloseEvent* event) {

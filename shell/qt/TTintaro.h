@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -75,6 +76,9 @@ class TTintaro : public QMainWindow, public ShellUi {
   QTimer& Timer(GameTimer timer) { return timer == GameTimer::Timer1 ? timer1_.timer : timer2_.timer; }
   // How often FormActivate has run.
   int Activations() const { return activations_; }
+  // Ends the program through the normal close as soon as no handler and no
+  // extraction is running; open boxes and dialogs are cancelled first.
+  void RequestTermination();
 
   // Seams for tests: how a message box or the open dialog is run. By default
   // they are executed modally; a test may answer them instead.
@@ -128,6 +132,7 @@ class TTintaro : public QMainWindow, public ShellUi {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   // A QTimer restarts on every start() and on every setInterval(); the game's
@@ -149,8 +154,11 @@ class TTintaro : public QMainWindow, public ShellUi {
   void UpdateScrollExtent();
   void OnFocusWindowChanged(QWindow* now);
   bool IsToolWindow(const QWindow* window) const;
-  // The design's outer size, once the window system reports the frame.
+  // The design's outer size on the available screen area: at the first
+  // showing, and again whenever the window system reports another frame.
   void FitOuterSize();
+  void RefitIfFrameChanged();
+  QMargins FrameMargins() const;
   void RunFormActivate();
 
   TintaroShell shell_;
@@ -171,6 +179,9 @@ class TTintaro : public QMainWindow, public ShellUi {
   // The Clue window or the About box lost the focus by being hidden.
   bool toolWindowLeft_ = false;
   int activations_ = 0;
+  // Handlers running now, nested ones included.
+  int handlerDepth_ = 0;
+  std::optional<QMargins> fittedFrame_;
   bool shownOnce_ = false;
   bool closed_ = false;
 };

@@ -8,7 +8,9 @@
 
 #include "shell/qt/Dialogs.h"
 #include "shell/qt/Icons.h"
+#include "shell/qt/NoSavedSettings.h"
 #include "shell/qt/TTintaro.h"
+#include "shell/qt/TerminationSignals.h"
 
 namespace {
 
@@ -50,6 +52,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Tintaro"));
   QApplication::setApplicationVersion(QStringLiteral("1.0"));
   QApplication::setWindowIcon(tintaro::qt::ProgramIcon());
+  tintaro::qt::WriteNoSettings();
 
   std::error_code error;
   const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();
@@ -62,6 +65,9 @@ int main(int argc, char** argv) {
   tintaro::qt::TOptions options(&window);
   tintaro::qt::TAboutBoxTRO about(&window);
   window.AttachWindows(&clue, &hintLimit, &options, &about);
+  tintaro::qt::TerminationSignals terminationSignals;
+  QObject::connect(&terminationSignals, &tintaro::qt::TerminationSignals::Received, &window,
+                   &tintaro::qt::TTintaro::RequestTermination);
   window.show();
   return QApplication::exec();
 }

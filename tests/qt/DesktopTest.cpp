@@ -1,0 +1,166 @@
+// The program's manners on the desktop: no settings written, the ending
+// signals run the normal close, the About box greets however it is closed,
+// and the main window's placement on any screen.
+#include <signal.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "shell/qt/Dialogs.h"
+#include "shell/qt/NoSavedSettings.h"
+#include "shell/qt/TTintaro.h"
+#include "shell/qt/TerminationSignals.h"
+#include "shell/qt/WindowPlacement.h"
+#include "support/BmpBuilder.h"
+#include "support/SolutionBuilder.h"
+#include "support/ZipWriter.h"
+
+using namespace tintaro;
+using namespace tintaro::qt;
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir config_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TTintaro> window_;
+  std::unique_ptr<TAboutBox> clue_;
+  std::unique_ptr<TOkCanclDlg> hintLimit_;
+  std::unique_ptr<TOptions> options_;
+  std::unique_ptr<TAboutBoxTRO> about_;
+
+  QString Path(const QString& name) const { return dir_->filePath(name); }
+
+  QString WritePuzzle() {
+    const std::vector<uint8_t> bmp = test::BuildBmp(20, 20, std::vector<uint32_t>(400, kWhite));
+    const std::vector<uint8_t> trs = test::SolutionBuilder().Header(0, -1).Target(10, 10).Bytes();
+    const QString path = Path(QStringLiteral("p.tro"));
+    test::ZipWriter()
+        .Add("p.bmp", std::string(bmp.begin(), bmp.end()))
+        .Add("p.trs", std::string(trs.begin(), trs.end()))
+        .Add("notes.txt", "n")
+        .WriteTo(path.toStdString());
+    return path;
+  }
+
+ private slots:
+  void initTestCase() {
+    // Before any settings object exists: Qt reads the folder once.
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    WriteNoSettings();
+  }
+
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QFile::link(QStringLiteral(ENGINE_PATH), Path(QStringLiteral("libunzeng.so"))));
+    window_ = std::make_unique<TTintaro>(Path(QStringLiteral("tintaro")).toStdString(), std::vector<std::string>{});
+    clue_ = std::make_unique<TAboutBox>(window_.get());
+    hintLimit_ = std::make_unique<TOkCanclDlg>(window_.get());
+    options_ = std::make_unique<TOptions>(window_.get());
+    about_ = std::make_unique<TAboutBoxTRO>(window_.get());
+    window_->AttachWindows(clue_.get(), hintLimit_.get(), options_.get(), about_.get());
+    window_->runBox = [](QMessageBox&) { return QMessageBox::Ok; };
+  }
+
+  void cleanup() {
+    about_.reset();
+    options_.reset();
+    hintLimit_.reset();
+    clue_.reset();
+    window_.reset();
+    dir_.reset();
+  }
+
+  void theOpenDialogLeavesNoSettingsBehind() {
+    const QString puzzle = WritePuzzle();
+    // The real dialog, shown and accepted, as the player would.
+    window_->runOpenDialog = [&](QFileDialog& dialog) -> std::optional<QString> {
+      dialog.show();
+      dialog.selectFile(puzzle);
+      static_cast<QDialog&>(dialog).accept();
+      return puzzle;
+    };
+    window_->Button(TTintaro::LoadTool)->click();
+    QVERIFY(window_->Shell().State().PicturePath.ends_with("/p.bmp"));
+    QCOMPARE(QDir(config_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+  }
+
+  void theAboutBoxGreetsHoweverItIsClosed() {
+    int oks = 0;
+    about_->onOk = [&] {
+      ++oks;
+      about_->hide();
+    };
+    about_->ShowCentred();
+    QTest::keyClick(about_.get(), Qt::Key_Escape);
+    QCOMPARE(oks, 1);
+    QVERIFY(!about_->isVisible());
+    about_->ShowCentred();
+    QVERIFY(about_->close());
+    QCOMPARE(oks, 2);
+    QVERIFY(!about_->isVisible());
+  }
+
+  void theMainWindowKeepsItsOuterSizeOnTheScreen() {
+    struct Case {
+      const char* name;
+      QMargins frame;
+      QRect available;
+      QRect client;
+    } cases[] = {
+        {"no frame", {}, {0, 0, 1280, 1024}, {309, 226, 661, 571}},
+        {"openbox", {1, 20, 1, 5}, {0, 0, 1280, 1024}, {310, 246, 659, 546}},
+        {"no side borders", {0, 30, 0, 0}, {0, 0, 1280, 1024}, {309, 256, 661, 541}},
+        {"panel on top", {1, 20, 1, 5}, {0, 40, 1280, 984}, {310, 266, 659, 546}},
+        // QT_SCALE_FACTOR=2 on 1280 x 1024: the title bar stays on the screen.
+        {"small screen", {1, 20, 1, 5}, {0, 0, 640, 512}, {1, 20, 638, 487}},
+    };
+    for (const Case& c : cases) {
+      QCOMPARE(FittedClientGeometry(QSize(661, 571), c.frame, c.available), c.client);
+    }
+  }
+  // Last: the close ends the application's event loops for good.
+  void anEndingSignalCancelsTheOpenBoxThenClosesAndDeletesTheFiles() {
+    TerminationSignals endings;
+    QVERIFY(endings.Installed());
+    QSignalSpy received(&endings, &TerminationSignals::Received);
+    for (int signalNumber : {SIGHUP, SIGINT}) {
+      ::raise(signalNumber);
+      QTRY_COMPARE(received.size(), 1);
+      QCOMPARE(received.takeFirst().at(0).toInt(), signalNumber);
+    }
+
+    connect(&endings, &TerminationSignals::Received, window_.get(), &TTintaro::RequestTermination);
+    const QString puzzle = WritePuzzle();
+    window_->runOpenDialog = [&](QFileDialog&) -> std::optional<QString> { return puzzle; };
+    window_->Button(TTintaro::LoadTool)->click();
+    const QDir work(QString::fromStdString(window_->Shell().State().WorkDir));
+    QCOMPARE(work.entryList(QDir::Files), QStringList{QStringLiteral("p.bmp")});
+    window_->show();
+    bool boxReturned = false;
+    window_->runBox = [&](QMessageBox& box) {
+      ::raise(SIGTERM);
+      const int answer = box.exec();
+      boxReturned = true;
+      return answer;
+    };
+    // A handler with a box open when the signal comes: the greeting.
+    window_->Shell().State().WelcomeMode = true;
+    QTimer::singleShot(0, window_.get(), [&] { window_->Invoke([&] { window_->Shell().AboutOkButtonClick(); }); });
+    QTRY_VERIFY(boxReturned);
+    QTRY_VERIFY(!window_->isVisible());
+    QCOMPARE(work.entryList(QDir::Files), QStringList());
+  }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "DesktopTest.moc"
