@@ -241,9 +241,11 @@ class TintaroQtTest : public QObject {
     QCOMPARE(about_->Label1->font().pixelSize(), 16);
     QVERIFY(about_->Label1->font().bold() && options_->font().bold());
     QVERIFY(options_->OKBtn->isDefault() && about_->OKButton->isDefault() && clue_->OKButton->isDefault());
-    QVERIFY(!(clue_->windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(!(about_->windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(options_->windowFlags() & Qt::WindowCloseButtonHint);
+    // Every small window is a fixed dialog without minimise or maximise.
+    for (QDialog* dialog : std::initializer_list<QDialog*>{clue_.get(), about_.get(), options_.get(), hintLimit_.get()}) {
+      QVERIFY(dialog->windowFlags() & Qt::Dialog);
+      QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    }
   }
 
   // The radio buttons are the mode: checking Crazy and closing by the close
