@@ -7,7 +7,7 @@
 //   node tools/import-icons.mjs LIST --set ICONS.json [--set ICONS.json...]
 //
 // LIST (see data/puzzles/library.list) holds
-//   pack FOLDER              the puzzles after it go to FOLDER beside LIST
+//   pack PACK                the puzzles after it belong to PACK
 //   set KEY VALUE...         a default setting for the rest of the pack
 //   NAME SET:ICON[; KEY VALUE...]...
 //                            one puzzle; settings are puzzle source keys, plus
@@ -15,6 +15,11 @@
 //                            picture's height, its centre at the fractions
 //                            X, Y of the picture's width and height.
 // Each --set is an Iconify JSON file (icons.json of an @iconify-json package).
+//
+// Everything goes beside LIST, since a source may name only files in its own
+// folder: PACK.NAME.puzzle, the icons in a folder per set, and the shapes
+// drawn by "place" in placed/NAME.svg. The build puts PACK.NAME.puzzle's
+// archive in the pack's folder.
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -44,8 +49,8 @@ function parseList(text, listName) {
     if (!line) return;
     const words = line.split(/\s+/);
     if (words[0] === 'pack') {
-      if (words.length !== 2 || !/^[A-Za-z0-9][A-Za-z0-9_-]*$/.test(words[1])) fail(where, 'pack takes one plain folder name');
-      pack = { folder: words[1], defaults: new Map(), puzzles: [] };
+      if (words.length !== 2 || !/^[A-Za-z0-9][A-Za-z0-9_-]*$/.test(words[1])) fail(where, 'pack takes one plain name');
+      pack = { name: words[1], defaults: new Map(), puzzles: [] };
       packs.push(pack);
       return;
     }
@@ -164,8 +169,8 @@ function run(argv) {
   const written = new Set();
   let seed = 0, count = 0;
 
+  const placedDir = path.join(root, 'placed');
   for (const pack of packs) {
-    const packDir = path.join(root, pack.folder);
     for (const puzzle of pack.puzzles) {
       ++seed;
       const set = sets[puzzle.set];
@@ -187,7 +192,7 @@ function run(argv) {
       const place = settings.get('place');
       settings.delete('place');
       if (place) {
-        shape = path.join(packDir, `${puzzle.name}-shape.svg`);
+        shape = path.join(placedDir, `${puzzle.name}.svg`);
         const box = placedBox(icon, place.map(Number), settings.get('size').map(Number), puzzle.where);
         writeIfChanged(shape, svg(box, silhouetteBody(kind.colour ? icon.body : body)), written);
       }
@@ -196,8 +201,8 @@ function run(argv) {
         `# ${puzzle.name}: ${puzzle.set}:${puzzle.icon}`,
         `name ${puzzle.name}`,
         `seed ${seed}`,
-        `hidden ${path.relative(packDir, shape)}`,
-        `clue ${path.relative(packDir, picture)}`,
+        `hidden ${path.relative(root, shape)}`,
+        `clue ${path.relative(root, picture)}`,
         `clue-size ${CLUE_SIDE} ${CLUE_SIDE}`,
       ];
       for (const [key, value] of settings) {
@@ -205,15 +210,14 @@ function run(argv) {
         if (key === 'seed') lines[3] = `seed ${value.join(' ')}`;
         else lines.push(`${key} ${value.join(' ')}`);
       }
-      writeIfChanged(path.join(packDir, `${puzzle.name}.puzzle`), lines.join('\n') + '\n', written);
+      writeIfChanged(path.join(root, `${pack.name}.${puzzle.name}.puzzle`), lines.join('\n') + '\n', written);
       ++count;
     }
   }
 
-  for (const pack of packs)
-    removeStale(path.join(root, pack.folder), written, (file) =>
-      (file.endsWith('.puzzle') && fs.readFileSync(file, 'utf8').startsWith(MARK)) || file.endsWith('-shape.svg'));
-  for (const kind of Object.values(SETS)) removeStale(path.join(root, kind.folder), written, (file) => file.endsWith('.svg'));
+  removeStale(root, written, (file) => file.endsWith('.puzzle') && fs.readFileSync(file, 'utf8').startsWith(MARK));
+  for (const folder of [placedDir, ...Object.values(SETS).map((kind) => path.join(root, kind.folder))])
+    removeStale(folder, written, (file) => file.endsWith('.svg'));
   return count;
 }
 

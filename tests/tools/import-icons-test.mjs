@@ -34,27 +34,27 @@ assert.doesNotMatch(shape, /#f8312f|#ffffff|opacity/, 'the silhouette is all bla
 assert.match(shape, /<g fill="none">/);
 // Half the picture's height, centred at a quarter of its width: a view box
 // twice the icon's height, in the picture's proportions.
-assert.match(read('2-Large/Dot-shape.svg'), /viewBox="-5.333 -16 85.333 64"/);
+assert.match(read('placed/Dot.svg'), /viewBox="-5.333 -16 85.333 64"/);
 
-assert.equal(read('1-Small/Block.puzzle').split('\n').slice(2).join('\n'),
-  'name Block\nseed 1\nhidden ../game-icons/block.svg\nclue ../game-icons/block.svg\nclue-size 129 129\n' +
+assert.equal(read('1-Small.Block.puzzle').split('\n').slice(2).join('\n'),
+  'name Block\nseed 1\nhidden game-icons/block.svg\nclue game-icons/block.svg\nclue-size 129 129\n' +
   'size 240 180\nmosaic 8\nhints 2\n');
-assert.match(read('2-Large/Dot.puzzle'), /\nseed 9\nhidden Dot-shape.svg\nclue ..\/fluent-emoji\/dot-again.svg\n/);
+assert.match(read('2-Large.Dot.puzzle'), /\nseed 9\nhidden placed\/Dot.svg\nclue fluent-emoji\/dot-again.svg\n/);
 
 // tromake reads what was written: the puzzles build, with the settings given.
-for (const [source, expect] of [['1-Small/Block', /hints: 2/], ['2-Large/Dot', /clue: 129 x 129[^]*mode: crazy/]]) {
-  const tro = path.join(work, `${path.basename(source)}.tro`);
+for (const [source, expect] of [['1-Small.Block', /hints: 2/], ['2-Large.Dot', /clue: 129 x 129[^]*mode: crazy/]]) {
+  const tro = path.join(work, `${source}.tro`);
   execFileSync(tromake, ['build', path.join(work, `${source}.puzzle`), '-o', tro]);
   assert.match(execFileSync(tromake, ['info', tro], { encoding: 'utf8' }), expect);
 }
 
 // A puzzle taken off the list takes its files with it; hand-made files stay.
-fs.writeFileSync(path.join(work, '2-Large', 'Mine.puzzle'), 'name Mine\n');
+fs.writeFileSync(path.join(work, 'Mine.puzzle'), 'name Mine\n');
 run = importList(sample.replace(/^Dot .*$/m, ''));
 assert.equal(run.status, 0, run.stderr);
-for (const gone of ['2-Large/Dot.puzzle', '2-Large/Dot-shape.svg', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
+for (const gone of ['2-Large.Dot.puzzle', 'placed/Dot.svg', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
   assert(!fs.existsSync(path.join(work, gone)), gone);
-assert(fs.existsSync(path.join(work, '2-Large', 'Mine.puzzle')));
+assert(fs.existsSync(path.join(work, 'Mine.puzzle')));
 
 // Lists the script refuses, with the line at fault.
 const refused = [
