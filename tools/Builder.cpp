@@ -83,7 +83,9 @@ std::string Resolve(const BuildRequest& rq, const std::string& name) {
   return (std::filesystem::path(rq.baseDir) / name).string();
 }
 
-std::string MakeDrawing(const BuildRequest& rq, Drawn& d) {
+// Without `withHidden` the hidden picture is left out: the drawing the same
+// source makes when nothing is hidden in it.
+std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
   const PuzzleSource& s = rq.source;
   int w = s.width.value_or(0), h = s.height.value_or(0);
   Picture lines;
@@ -111,7 +113,9 @@ std::string MakeDrawing(const BuildRequest& rq, Drawn& d) {
   if (w < kMinSide || h < kMinSide || w > kMaxSide || h > kMaxSide)
     return "the picture must be " + std::to_string(kMinSide) + " ... " + std::to_string(kMaxSide) + " pixels a side";
 
-  if (!rq.hiddenSvgText.empty() || EndsWithNoCase(s.hidden, ".svg")) {
+  if (!withHidden) {
+    // Nothing hidden: the mosaic and the classification see an empty mask.
+  } else if (!rq.hiddenSvgText.empty() || EndsWithNoCase(s.hidden, ".svg")) {
     std::string error;
     const std::string svg = rq.hiddenSvgText.empty() ? FileText(rq, s.hidden, error) : rq.hiddenSvgText;
     if (!error.empty()) return error;
@@ -133,6 +137,8 @@ std::string MakeDrawing(const BuildRequest& rq, Drawn& d) {
     spec.seed = s.seed;
     spec.lineWidth = s.lineWidth;
     spec.decoys = s.decoys;
+    spec.traceOutline = s.outline == OutlineMode::Trace;
+    spec.detail = s.detail;
     d.picture = DrawMosaic(spec);
     // A drawing given as well adds its lines on top.
     if (haveLines)
@@ -251,19 +257,33 @@ std::string MakeClue(const BuildRequest& rq, const Drawn& d, const Classified& c
   return "";
 }
 
+// The drawing with its regions classified and repaired until nothing is
+// left to repair.
+std::string DrawAndClassify(const BuildRequest& rq, bool withHidden, Drawn& d, Classified& c) {
+  if (std::string e = MakeDrawing(rq, withHidden, d); !e.empty()) return e;
+  for (int round = 0;; ++round) {
+    if (std::string e = Classify(rq.source, d, c); !e.empty()) return e;
+    if (round == 8 || !Repair(c, d)) return "";
+  }
+}
+
 }  // namespace
+
+std::string DrawPuzzle(const BuildRequest& rq, bool withHidden, Picture& out) {
+  Drawn d;
+  Classified c;
+  if (std::string e = DrawAndClassify(rq, withHidden, d, c); !e.empty()) return e;
+  out = std::move(d.picture);
+  return "";
+}
 
 BuildReport BuildPuzzle(const BuildRequest& rq, const std::string& outputPath) {
   BuildReport report;
   const PuzzleSource& s = rq.source;
   const std::string name = s.name.empty() ? rq.name : s.name;
   Drawn d;
-  if ((report.error = MakeDrawing(rq, d)); !report.error.empty()) return report;
   Classified c;
-  for (int round = 0;; ++round) {
-    if ((report.error = Classify(s, d, c)); !report.error.empty()) return report;
-    if (round == 8 || !Repair(c, d)) break;
-  }
+  if ((report.error = DrawAndClassify(rq, /*withHidden=*/true, d, c)); !report.error.empty()) return report;
   if (c.targets.empty()) return {"no region lies inside the hidden picture", 0, 0};
   if (c.targets.size() > kMaxTargets)
     return {std::to_string(c.targets.size()) + " targets: at most 996 can be painted within the move limit", 0, 0};

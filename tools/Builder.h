@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/picture/Picture.h"
 #include "tools/PuzzleSource.h"
 
 namespace tintaro::tools {
@@ -24,6 +25,10 @@ struct BuildReport {
 };
 
 BuildReport BuildPuzzle(const BuildRequest& request, const std::string& outputPath);
+
+// The picture build makes from the request, repairs included; without
+// `withHidden` as if the source hid nothing. Empty on success, else the fault.
+std::string DrawPuzzle(const BuildRequest& request, bool withHidden, Picture& out);
 
 // The shapes `generate` knows, and the SVG of one ("" for an unknown name).
 std::vector<std::string> BuiltinShapeNames();

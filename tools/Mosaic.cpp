@@ -1,11 +1,14 @@
 // Mosaic drawing: sites on a jittered grid, a smooth warp of the plane for
-// curved borders, nearest-site cells split by the mask, small pieces merged,
-// then every pixel near a change of piece turned black.
+// curved borders, nearest-site cells (split by the mask when the outline is
+// traced), small pieces merged, then every pixel near a change of piece
+// turned black.
 #include "tools/Mosaic.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+#include "tools/Regions.h"
 
 namespace tintaro::tools {
 
@@ -67,12 +70,21 @@ Picture DrawMosaic(const MosaicSpec& spec) {
   int cols = std::max(1, static_cast<int>(std::lround(std::sqrt(double(spec.cells) * innerW / innerH))));
   int rows = std::max(1, static_cast<int>(std::lround(double(spec.cells) / cols)));
   const double cw = double(innerW) / cols, ch = double(innerH) / rows;
-  std::vector<double> sx(static_cast<size_t>(cols * rows)), sy(sx.size());
+  // Sites on a jittered grid; a grid cell in the middle ellipse holds a finer
+  // grid of detail x detail sites. Grid cell g's sites are first[g] ... first[g + 1] - 1.
+  const int detail = std::clamp(spec.detail, 1, 3);
+  std::vector<double> sx, sy;
+  std::vector<int32_t> first(static_cast<size_t>(cols * rows) + 1, 0);
   for (int j = 0; j < rows; ++j)
     for (int i = 0; i < cols; ++i) {
-      const size_t s = static_cast<size_t>(j * cols + i);
-      sx[s] = frame + (i + 0.5 + 0.7 * (rng.Unit() - 0.5)) * cw;
-      sy[s] = frame + (j + 0.5 + 0.7 * (rng.Unit() - 0.5)) * ch;
+      const double ex = (i + 0.5) / cols - 0.5, ey = (j + 0.5) / rows - 0.5;
+      const int k = ex * ex + ey * ey < 0.42 * 0.42 ? detail : 1;
+      for (int b = 0; b < k; ++b)
+        for (int a = 0; a < k; ++a) {
+          sx.push_back(frame + (i + (a + 0.5 + 0.7 * (rng.Unit() - 0.5)) / k) * cw);
+          sy.push_back(frame + (j + (b + 0.5 + 0.7 * (rng.Unit() - 0.5)) / k) * ch);
+        }
+      first[static_cast<size_t>(j * cols + i) + 1] = static_cast<int32_t>(sx.size());
     }
   // Two gentle waves bend the straight cell borders into curves.
   const double amp = 0.12 * std::min(cw, ch);
@@ -98,8 +110,9 @@ Picture DrawMosaic(const MosaicSpec& spec) {
     decoys.push_back(d);
   }
 
-  // Key per pixel: the site, which decoys cover it, and the side of the
+  // Key per pixel: the site, which decoys cover it, and the side of a traced
   // outline in the lowest bit; -1 for the frame.
+  const bool trace = spec.traceOutline && spec.mask && spec.mask->size() == n;
   std::vector<int32_t> key(n);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -116,11 +129,14 @@ Picture DrawMosaic(const MosaicSpec& spec) {
       int32_t site = 0;
       for (int j = std::max(0, gj - 2); j <= std::min(rows - 1, gj + 2); ++j)
         for (int k = std::max(0, gi - 2); k <= std::min(cols - 1, gi + 2); ++k) {
-          const size_t s = static_cast<size_t>(j * cols + k);
-          const double d = (sx[s] - wx) * (sx[s] - wx) + (sy[s] - wy) * (sy[s] - wy);
-          if (d < best) {
-            best = d;
-            site = static_cast<int32_t>(s);
+          const size_t g = static_cast<size_t>(j * cols + k);
+          for (int32_t s = first[g]; s < first[g + 1]; ++s) {
+            const size_t u = static_cast<size_t>(s);
+            const double d = (sx[u] - wx) * (sx[u] - wx) + (sy[u] - wy) * (sy[u] - wy);
+            if (d < best) {
+              best = d;
+              site = s;
+            }
           }
         }
       int32_t covered = 0;
@@ -129,13 +145,13 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         const double ux = (x - d.cx) / d.rx, uy = (y - d.cy) / d.ry;
         if (d.circle ? ux * ux + uy * uy < 1 : std::abs(ux) < 1 && std::abs(uy) < 1) covered |= 1 << k;
       }
-      key[i] = ((site << 16 | covered) << 1) | ((*spec.mask)[i] ? 1 : 0);
+      key[i] = ((site << 16 | covered) << 1) | (trace && (*spec.mask)[i] ? 1 : 0);
     }
   }
 
   // Merge pieces whose largest square is too small to leave a clickable
-  // region once the lines are drawn, into the neighbour on the same side of
-  // the outline that shares the longest border with them.
+  // region once the lines are drawn, into the neighbour (on the same side of
+  // a traced outline) that shares the longest border with them.
   const int minSide = 8 + 2 * spec.lineWidth + 4;
   std::vector<int32_t> comp;
   for (int round = 0; round < 8; ++round) {
@@ -213,6 +229,16 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         }
       picture.pixels[i] = line ? kBlack : kWhite;
     }
+  // Lines can still pinch off crumbs too small to click. Blacking them out
+  // here, whichever side of the shape they lie on, keeps the builder's repair
+  // from doing it for the targets alone and so drawing part of the outline.
+  const RegionMap map = FindRegions(picture);
+  const int32_t background = map.At(1, 1);
+  for (size_t i = 0; i < n; ++i) {
+    const int32_t r = map.label[i];
+    if (r >= 0 && r != background && map.regions[static_cast<size_t>(r)].maxSquare < kMinClickSide)
+      picture.pixels[i] = kBlack;
+  }
   return picture;
 }
 

@@ -1,6 +1,7 @@
 // A mosaic line drawing over a hidden shape: irregular cells with gently
-// curved borders, cut along the shape's outline so that the shape is exactly
-// a union of regions. No Qt: the shape arrives as a mask.
+// curved borders. By default the cells know nothing of the shape, so no line
+// tells where it lies; traced, they are cut along its outline so that the
+// shape is exactly a union of regions. No Qt: the shape arrives as a mask.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@ struct MosaicSpec {
   int width = 0;
   int height = 0;
   // width * height values, row 0 at the top: 1 inside the hidden shape.
+  // Only a traced outline reads it; null or empty is all outside.
   const std::vector<uint8_t>* mask = nullptr;
   int cells = 20;
   uint32_t seed = 1;
@@ -22,6 +24,13 @@ struct MosaicSpec {
   // Outlines of random circles and boxes drawn across the mosaic, so that
   // the hidden shape's smooth outline is not the only one (at most 16).
   int decoys = 0;
+  // Cut the cells along the mask's outline (easy puzzles only: it draws the
+  // answer).
+  bool traceOutline = false;
+  // Cells in the middle of the picture, where a centred shape mostly lies,
+  // are split detail x detail: finer where it matters, yet the same with or
+  // without the shape (1 ... 3).
+  int detail = 1;
 };
 
 // The white ring inside the picture's edge that holds pixel (1, 1): the
@@ -29,7 +38,7 @@ struct MosaicSpec {
 int FrameWidth(int lineWidth);
 
 // A black-on-white drawing. Pieces too small to click are merged into a
-// neighbour on the same side of the outline.
+// neighbour (on the same side of a traced outline).
 Picture DrawMosaic(const MosaicSpec& spec);
 
 // The program's small deterministic generator (splitmix64).

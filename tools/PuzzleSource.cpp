@@ -142,6 +142,14 @@ class Parser {
     } else if (key == "decoys") {
       if (auto e = Integers(w, 1, 0, kMaxDecoys, n); !e.empty()) return e;
       s_.decoys = I(0);
+    } else if (key == "outline") {
+      const std::string v = w.size() == 2 ? Lower(w[1]) : "";
+      if (v == "none") s_.outline = OutlineMode::None;
+      else if (v == "trace") s_.outline = OutlineMode::Trace;
+      else return "'outline' takes none or trace";
+    } else if (key == "detail") {
+      if (auto e = Integers(w, 1, 1, kMaxDetail, n); !e.empty()) return e;
+      s_.detail = I(0);
     } else if (key == "line") {
       if (auto e = Integers(w, 1, 1, kMaxLineWidth, n); !e.empty()) return e;
       s_.lineWidth = I(0);

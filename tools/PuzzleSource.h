@@ -19,6 +19,8 @@ enum class HintSetting { Default, Limit, Withheld, SolutionWithheld };
 enum class ModeLock { None, Normal, Crazy, Insane };
 enum class TargetOrder { Rows, Columns };
 enum class StrayChoice { AllOthers, Listed, None };
+// Whether the mosaic's cells are cut along the hidden shape's outline.
+enum class OutlineMode { None, Trace };
 
 // Limits that keep a hostile source from asking for absurd work.
 inline constexpr int kMinSide = 16;
@@ -26,6 +28,7 @@ inline constexpr int kMaxSide = 4096;
 inline constexpr int kMaxCells = 1000;
 inline constexpr int kMaxLineWidth = 8;
 inline constexpr int kMaxDecoys = 16;
+inline constexpr int kMaxDetail = 3;
 inline constexpr int kMaxPoints = 1000;
 inline constexpr size_t kMaxSourceBytes = 1 << 20;
 
@@ -37,6 +40,8 @@ struct PuzzleSource {
   uint32_t seed = 1;
   int lineWidth = 2;
   int decoys = 0;
+  OutlineMode outline = OutlineMode::None;
+  int detail = 1;                    // cells in the middle 1/N^2 of the usual size
   std::string hidden;                // mask (.bmp) or shape (.svg)
   std::vector<SourcePoint> targets;  // seed points of target regions
   std::vector<SourcePoint> strays;

@@ -151,6 +151,53 @@ std::vector<std::vector<int64_t>> JoiningGaps(const Picture& picture, const Regi
   return joining;
 }
 
+int OutlineShare::Percent() const {
+  return boundary == 0 ? 0 : static_cast<int>((givenAway * 100 + boundary - 1) / boundary);
+}
+
+OutlineShare MeasureGivenAway(const RegionMap& map, const std::vector<uint8_t>& isTarget, const Picture& without) {
+  const int w = map.width, h = map.height;
+  const size_t count = map.label.size();
+  // Owner region per pixel: a breadth-first spread from every region at once.
+  std::vector<int32_t> owner = map.label;
+  std::vector<size_t> queue;
+  for (size_t i = 0; i < count; ++i)
+    if (owner[i] >= 0) queue.push_back(i);
+  for (size_t head = 0; head < queue.size(); ++head) {
+    const size_t i = queue[head];
+    const int x = static_cast<int>(i % static_cast<size_t>(w)), y = static_cast<int>(i / static_cast<size_t>(w));
+    const int nx[4] = {x - 1, x + 1, x, x};
+    const int ny[4] = {y, y, y - 1, y + 1};
+    for (int k = 0; k < 4; ++k) {
+      if (nx[k] < 0 || ny[k] < 0 || nx[k] >= w || ny[k] >= h) continue;
+      const size_t j = static_cast<size_t>(ny[k]) * static_cast<size_t>(w) + static_cast<size_t>(nx[k]);
+      if (owner[j] >= 0) continue;
+      owner[j] = owner[i];
+      queue.push_back(j);
+    }
+  }
+  auto target = [&](size_t i) {
+    return owner[i] >= 0 && static_cast<size_t>(owner[i]) < isTarget.size() && isTarget[static_cast<size_t>(owner[i])];
+  };
+  const bool comparable = without.width == w && without.height == h;
+  OutlineShare share;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+      if (map.label[i] >= 0 || owner[i] < 0) continue;
+      const int nx[4] = {x - 1, x + 1, x, x};
+      const int ny[4] = {y, y, y - 1, y + 1};
+      bool boundary = false;
+      for (int k = 0; k < 4 && !boundary; ++k)
+        if (nx[k] >= 0 && ny[k] >= 0 && nx[k] < w && ny[k] < h)
+          boundary = target(static_cast<size_t>(ny[k]) * static_cast<size_t>(w) + static_cast<size_t>(nx[k])) != target(i);
+      if (!boundary) continue;
+      ++share.boundary;
+      if (!comparable || without.pixels[i] != kBlack) ++share.givenAway;
+    }
+  return share;
+}
+
 int64_t CountGreyEdgePixels(const Picture& picture) {
   int64_t count = 0;
   for (int y = 0; y < picture.height; ++y) {

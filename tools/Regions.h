@@ -46,6 +46,19 @@ bool IsGapPixel(const Picture& picture, int x, int y);
 // holding at least a few pixels. Empty when the region has none.
 std::vector<std::vector<int64_t>> JoiningGaps(const Picture& picture, const RegionMap& map);
 
+// The lines between target and other regions, and how many of them only the
+// hidden picture drew. Each black pixel belongs to its nearest region (in
+// steps through black); a boundary pixel is a black pixel whose region and a
+// 4-neighbour's region differ in being a target. It is given away when it is
+// white in `without`, the drawing made from the same source hiding nothing.
+struct OutlineShare {
+  int64_t boundary = 0;
+  int64_t givenAway = 0;
+  // Given away in percent of the boundary, rounded up: 0 only when none is.
+  int Percent() const;
+};
+OutlineShare MeasureGivenAway(const RegionMap& map, const std::vector<uint8_t>& isTarget, const Picture& without);
+
 // Grey or dark pixels beside a black one: the smoothed edges of a line.
 int64_t CountGreyEdgePixels(const Picture& picture);
 

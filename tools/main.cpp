@@ -42,13 +42,20 @@ Makes and checks Tintaro puzzle archives (.tro).
                                   heart star circle diamond moon drop arrow cross
                                   (defaults: seed 1, 600x400, 40 regions, heart)
   check PUZZLE.tro... [--modes MODE,...] [--seed N]
+        [--source SOURCE... [--max-given-away PERCENT]]
                                   report every fault a player would meet, then
                                   play the solution; exit 1 on any fault.
                                   A puzzle locked to crazy or insane is played
                                   100 times as a person would (a click every
                                   0.5 s, 2 minutes at most) and must be won in
                                   half; --modes plays normal, crazy, insane
-                                  too; --seed picks the times of day (default 1)
+                                  too; --seed picks the times of day (default 1).
+                                  --source, once per puzzle in their order:
+                                  rebuild it from its source with and without
+                                  the hidden picture and report "outline given
+                                  away: N %", the share of the targets' outline
+                                  only the hidden picture drew; more than
+                                  --max-given-away percent is a fault
   info PUZZLE.tro [--json]        entries, picture size, targets, strays, options
   render PUZZLE.tro -o PICTURE.png [--unsolved]
                                   the picture with its targets painted red
@@ -147,22 +154,29 @@ std::string NameFromOutput(const std::string& output) {
   return name;
 }
 
-int Build(const Args& a) {
-  if (a.positional.size() != 1 || a.output.empty()) return Usage("build takes SOURCE -o PUZZLE.tro");
-  const std::string& sourcePath = a.positional[0];
+// Reads and parses a puzzle source into a build request; empty on success,
+// else the fault.
+std::string ReadSource(const std::string& sourcePath, BuildRequest& rq) {
   std::ifstream in(sourcePath, std::ios::binary);
-  if (!in) return Fail(sourcePath, "cannot open");
+  if (!in) return "cannot open";
   std::string text;
   char buffer[4096];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxSourceBytes) return Fail(sourcePath, "source larger than 1 MiB");
+    if (text.size() > kMaxSourceBytes) return "source larger than 1 MiB";
   }
   ParseResult parsed = ParsePuzzleSource(text);
-  if (!parsed.source) return Fail(sourcePath, parsed.error);
-  BuildRequest rq;
+  if (!parsed.source) return parsed.error;
   rq.source = *parsed.source;
   rq.baseDir = fs::path(sourcePath).parent_path().string();
+  return "";
+}
+
+int Build(const Args& a) {
+  if (a.positional.size() != 1 || a.output.empty()) return Usage("build takes SOURCE -o PUZZLE.tro");
+  const std::string& sourcePath = a.positional[0];
+  BuildRequest rq;
+  if (std::string e = ReadSource(sourcePath, rq); !e.empty()) return Fail(sourcePath, e);
   rq.name = NameFromOutput(a.output);
   const BuildReport report = BuildPuzzle(rq, a.output);
   if (!report.error.empty()) return Fail(sourcePath, report.error);
@@ -208,10 +222,42 @@ int Generate(const Args& a) {
   return 0;
 }
 
+// How much of the targets' outline only the hidden picture drew: the puzzle
+// against its source built hiding nothing. Adds a fault when the puzzle was
+// not built from the source or gives more away than `limit` percent.
+// Returns the report line, or "" when it could not be measured.
+std::string MeasureOutline(const std::string& sourcePath, std::optional<int> limit, Inspection& in) {
+  std::vector<std::string>& faults = in.faults;
+  BuildRequest rq;
+  Picture with, without;
+  std::string e = ReadSource(sourcePath, rq);
+  if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/true, with);
+  if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/false, without);
+  if (!e.empty()) {
+    faults.push_back(sourcePath + ": " + e);
+    return "";
+  }
+  if (with.width != in.picture.width || with.height != in.picture.height || with.pixels != in.picture.pixels) {
+    faults.push_back("its picture is not the one " + sourcePath + " builds");
+    return "";
+  }
+  const RegionMap map = FindRegions(in.picture);
+  std::vector<uint8_t> isTarget(map.regions.size(), 0);
+  for (const SeedPoint& t : in.targets)
+    if (const int32_t r = map.At(t.x, t.y); r >= 0) isTarget[static_cast<size_t>(r)] = 1;
+  const OutlineShare share = MeasureGivenAway(map, isTarget, without);
+  if (limit && share.Percent() > *limit)
+    faults.push_back("it gives away " + std::to_string(share.Percent()) + " % of the hidden outline (at most " +
+                     std::to_string(*limit) + " % allowed)");
+  return "outline given away: " + std::to_string(share.Percent()) + " %";
+}
+
 int Check(const Args& a) {
   if (a.positional.empty() || !a.output.empty())
     return Usage("check takes PUZZLE.tro... [--modes normal,crazy,insane] [--seed N]");
   PlayRequest request;
+  std::vector<std::string> sources;  // one per puzzle, for the outline measure
+  std::optional<int> maxGivenAway;
   for (const auto& [key, value] : a.options) {
     if (key == "--modes") {
       const auto modes = ParseModes(value);
@@ -221,12 +267,24 @@ int Check(const Args& a) {
       const auto v = Integer(value);
       if (!v || *v < 0) return Usage("--seed takes a number from 0");
       request.seed = static_cast<uint64_t>(*v);
+    } else if (key == "--source") {
+      sources.push_back(value);
+    } else if (key == "--max-given-away") {
+      const auto v = Integer(value);
+      if (!v || *v < 0 || *v > 100) return Usage("--max-given-away takes 0 ... 100");
+      maxGivenAway = static_cast<int>(*v);
     }
   }
+  if (!sources.empty() && sources.size() != a.positional.size())
+    return Usage("give one --source per puzzle, in the puzzles' order");
+  if (maxGivenAway && sources.empty()) return Usage("--max-given-away needs the puzzle's --source");
   const std::string engine = EngineDir();
   int status = 0;
   for (const std::string& file : a.positional) {
-    const Inspection in = InspectArchive(file, engine, /*play=*/true, &request);
+    Inspection in = InspectArchive(file, engine, /*play=*/true, &request);
+    if (const size_t k = static_cast<size_t>(&file - a.positional.data()); k < sources.size() && in.width > 0)
+      if (const std::string line = MeasureOutline(sources[k], maxGivenAway, in); !line.empty())
+        std::cout << file << ": " << line << "\n";
     for (const PlayReport& r : in.plays) std::cout << file << ": " << ReportLine(r) << "\n";
     for (const std::string& f : in.faults) Fail(file, f);
     if (!in.faults.empty()) {
@@ -356,18 +414,25 @@ int main(int argc, char** argv) {
   std::string fault;
   std::optional<Args> args;
   if (command == "build") args = Split(words, {}, {}, fault);
-  else if (command == "check") args = Split(words, {"--modes", "--seed"}, {}, fault);
+  else if (command == "check") args = Split(words, {"--modes", "--seed", "--source", "--max-given-away"}, {}, fault);
   else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape"}, {}, fault);
   else if (command == "info") args = Split(words, {}, {"--json"}, fault);
   else if (command == "render") args = Split(words, {}, {"--unsolved"}, fault);
   else if (command == "sheet") args = Split(words, {"--columns"}, {}, fault);
   else return Usage("unknown command '" + command + "'");
   if (!args) return Usage(fault);
-  if (command == "check") return Check(*args);
-  if (command == "info") return Info(*args);
-  // The drawing commands need Qt's Gui; it stays quiet without a display.
+  // The drawing commands need Qt's Gui, and so does check to rebuild a
+  // source; it stays quiet without a display.
   int qtArgc = 1;
-  std::unique_ptr<QGuiApplication> app = StartQt(qtArgc, argv);
+  std::unique_ptr<QGuiApplication> app;
+  const auto& opts = args->options;
+  const bool rebuilds = std::any_of(opts.begin(), opts.end(), [](const auto& o) { return o.first == "--source"; });
+  if (command == "check") {
+    if (rebuilds) app = StartQt(qtArgc, argv);
+    return Check(*args);
+  }
+  if (command == "info") return Info(*args);
+  app = StartQt(qtArgc, argv);
   if (command == "build") return Build(*args);
   if (command == "generate") return Generate(*args);
   if (command == "sheet") return Sheet(*args);

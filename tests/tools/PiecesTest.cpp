@@ -81,7 +81,7 @@ TEST(Regions, MatchAReferenceFillAndFindTheLargestSquareAroundTheSeed) {
   }
 }
 
-TEST(Mosaic, TheHiddenShapeIsAUnionOfRegionsAndTheFrameHoldsPixelOneOne) {
+TEST(Mosaic, ATracedHiddenShapeIsAUnionOfRegionsAndTheFrameHoldsPixelOneOne) {
   const int w = 240, h = 160;
   std::vector<uint8_t> disc(static_cast<size_t>(w * h));
   for (int y = 0; y < h; ++y)
@@ -89,6 +89,7 @@ TEST(Mosaic, TheHiddenShapeIsAUnionOfRegionsAndTheFrameHoldsPixelOneOne) {
   for (int lineWidth : {1, 2, 3}) {
     for (uint32_t seed : {1u, 2u, 3u}) {
       tools::MosaicSpec spec{w, h, &disc, 25, seed, lineWidth, static_cast<int>(seed) * 3};
+      spec.traceOutline = true;
       const Picture p = tools::DrawMosaic(spec);
       const RegionMap m = FindRegions(p);
       std::vector<int> inside(m.regions.size()), outside(m.regions.size());
@@ -103,6 +104,41 @@ TEST(Mosaic, TheHiddenShapeIsAUnionOfRegionsAndTheFrameHoldsPixelOneOne) {
       EXPECT_EQ(m.regions[static_cast<size_t>(frame)].maxX, w - 1);
     }
   }
+}
+
+// Three columns of 40 x 20 split by two-pixel lines at x = 13, 14 and 26, 27:
+// each line pixel belongs to the region on its side.
+TEST(Regions, TheGivenAwayShareCountsTheTargetBoundaryMissingWithoutTheHiddenPicture) {
+  auto Columns = [](bool secondLine) {
+    Picture p;
+    p.Reset(PictureKind::Bitmap, 40, 20);
+    std::fill(p.pixels.begin(), p.pixels.end(), kWhite);
+    for (int y = 0; y < 20; ++y)
+      for (int x : {13, 14, 26, 27})
+        if (x < 26 || secondLine) p.pixels[static_cast<size_t>(y * 40 + x)] = kBlack;
+    return p;
+  };
+  const RegionMap map = FindRegions(Columns(true));
+  ASSERT_EQ(map.regions.size(), 3u);
+  struct Case {
+    std::vector<uint8_t> isTarget;
+    int64_t boundary, givenAway;
+    int percent;
+  };
+  const Case cases[] = {
+      {{0, 1, 0}, 80, 40, 50},  // the middle: both lines border it, one only drawn for it
+      {{1, 0, 0}, 40, 0, 0},    // the left: its one line is drawn anyway
+      {{0, 0, 1}, 40, 40, 100},
+      {{1, 1, 1}, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const tools::OutlineShare share = tools::MeasureGivenAway(map, c.isTarget, Columns(false));
+    EXPECT_EQ(share.boundary, c.boundary);
+    EXPECT_EQ(share.givenAway, c.givenAway);
+    EXPECT_EQ(share.Percent(), c.percent);
+  }
+  const tools::OutlineShare oneOfThree{3, 1};
+  EXPECT_EQ(oneOfThree.Percent(), 34);  // rounded up, so a single pixel never reads as 0 %
 }
 
 TEST(PuzzleFiles, TheGamesLoaderReadsBackEveryPixelWhateverTheRowPadding) {

@@ -5,13 +5,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "archive/ArchiveTestKit.h"
 #include "support/BmpBuilder.h"
 #include "support/SolutionBuilder.h"
 #include "support/ZipWriter.h"
+#include "tools/Checker.h"
 #include "tools/PuzzleSource.h"
+#include "tools/Regions.h"
 
 namespace tintaro::test {
 namespace {
@@ -167,6 +170,76 @@ TEST(TromakeBuild, ABitmapDrawingWithAGapIsRepairedBeforeItsPointsAreChosen) {
   dir.Write("online.puzzle", ToBytes("drawing boxes.bmp\ntarget 4 20\n"));
   const Outcome online = Tromake(dir, "build " + dir.File("online.puzzle") + " -o " + dir.File("x.tro"));
   EXPECT_EQ(online.err, "tromake: " + dir.File("online.puzzle") + ": target 4,20 lies on a black line\n");
+}
+
+TEST(TromakeCheck, ReportsHowMuchOfTheHiddenOutlineOnlyTheHiddenPictureDrew) {
+  struct Case {
+    const char* built;    // source lines the puzzle is built with
+    const char* checked;  // source lines check is given
+    std::string options;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"", "", "--max-given-away 0", 0, "outline given away: 0 %"},
+      {"outline trace\n", "outline trace\n", "", 0, "outline given away: "},
+      {"outline trace\n", "outline trace\n", "--max-given-away 30", 1, "% of the hidden outline (at most 30 % allowed)"},
+      {"", "outline trace\n", "", 1, "its picture is not the one " },
+  };
+  for (const Case& c : cases) {
+    TempFolder dir;
+    WriteSource(dir, c.built);
+    ASSERT_EQ(Tromake(dir, "build " + dir.File("disc.puzzle") + " -o " + dir.File("disc.tro")).status, 0);
+    WriteSource(dir, c.checked);
+    const Outcome r = Tromake(dir, "check " + dir.File("disc.tro") + " --source " + dir.File("disc.puzzle") + " " + c.options);
+    EXPECT_EQ(r.status, c.status) << c.built << c.options << r.err;
+    EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
+    if (std::string(c.built) == "outline trace\n" && c.options.empty()) {
+      // Traced, most of the disc's outline is drawn for it alone.
+      const size_t at = r.out.find("given away: ") + 12;
+      EXPECT_GT(std::stoi(r.out.substr(at)), 50) << r.out;
+    }
+  }
+}
+
+// A 240 x 160 mask: a disc and a box beside it, moved right by `dx`.
+std::vector<uint32_t> BlobMask(int dx) {
+  std::vector<uint32_t> px(240 * 160, 0xFFFFFF);
+  for (int y = 0; y < 160; ++y)
+    for (int x = 0; x < 240; ++x)
+      if ((x - 90 - dx) * (x - 90 - dx) + (y - 80) * (y - 80) < 50 * 50 || (x >= 120 + dx && x < 170 + dx && y >= 50 && y < 120))
+        px[static_cast<size_t>(y * 240 + x)] = 0;
+  return px;
+}
+
+TEST(TromakeBuild, UntracedMosaicTargetsAreTheCellsMostlyInsideAndNoLineFollowsTheShape) {
+  TempFolder dir;
+  const std::string engine = (std::filesystem::path(TROMAKE).parent_path() / ".." / "Tintaro").string();
+  std::vector<Picture> pictures;
+  for (int dx : {0, 40}) {
+    const std::string stem = "blob" + std::to_string(dx);
+    const std::vector<uint32_t> mask = BlobMask(dx);
+    dir.Write(stem + ".bmp", BuildBmp(240, 160, mask));
+    dir.Write(stem + ".puzzle", ToBytes("size 240 160\nmosaic 40\nseed 5\ndecoys 3\ndetail 2\nhidden " + stem + ".bmp\n"));
+    const Outcome build = Tromake(dir, "build " + dir.File(stem + ".puzzle") + " -o " + dir.File(stem + ".tro"));
+    ASSERT_EQ(build.status, 0) << build.err;
+    const tools::Inspection in = tools::InspectArchive(dir.File(stem + ".tro"), engine, /*play=*/false);
+    ASSERT_TRUE(in.faults.empty()) << in.faults[0];
+    // The regions mostly inside the mask, by counting its pixels in each.
+    const tools::RegionMap map = tools::FindRegions(in.picture);
+    std::vector<int64_t> inside(map.regions.size(), 0);
+    for (size_t i = 0; i < mask.size(); ++i)
+      if (mask[i] == 0 && map.label[i] >= 0) ++inside[static_cast<size_t>(map.label[i])];
+    std::set<int32_t> expected, actual;
+    for (size_t r = 0; r < map.regions.size(); ++r)
+      if (static_cast<int32_t>(r) != map.At(1, 1) && inside[r] * 2 > map.regions[r].area) expected.insert(static_cast<int32_t>(r));
+    for (const tools::SeedPoint& t : in.targets) actual.insert(map.At(t.x, t.y));
+    EXPECT_GE(expected.size(), 4u) << dx;
+    EXPECT_EQ(actual, expected) << dx;
+    pictures.push_back(in.picture);
+  }
+  // The lines are the same wherever the shape lies.
+  EXPECT_EQ(pictures[0].pixels, pictures[1].pixels);
 }
 
 TEST(TromakeGenerate, AFixedSeedGivesOnePuzzleThatPassesCheck) {
