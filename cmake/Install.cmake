@@ -1,9 +1,11 @@
 # Installation and the Debian package. The program folder keeps its shape
-# under PREFIX/lib/tintaro; PREFIX/bin holds links to the two commands, so
-# the program still finds its folder through /proc/self/exe.
+# under PREFIX/lib/games/tintaro; PREFIX/games holds links to the two
+# commands, so the program still finds its folder through /proc/self/exe.
+# (A private library below lib/games also needs no ldconfig run.)
 include(GNUInstallDirs)
 
-set(TINTARO_INSTALL_DIR lib/tintaro)
+set(TINTARO_INSTALL_DIR lib/games/tintaro)
+set(TINTARO_COMMAND_DIR games)
 include(${CMAKE_SOURCE_DIR}/data/desktop/Icons.cmake)
 
 if(TARGET tintaro)
@@ -28,13 +30,31 @@ set(link_dir ${CMAKE_BINARY_DIR}/install-links)
 file(MAKE_DIRECTORY ${link_dir})
 foreach(command tintaro tromake)
   file(CREATE_LINK ../${TINTARO_INSTALL_DIR}/${command} ${link_dir}/${command} SYMBOLIC)
-  install(FILES ${link_dir}/${command} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${link_dir}/${command} DESTINATION ${TINTARO_COMMAND_DIR})
 endforeach()
 
 set(desktop ${CMAKE_SOURCE_DIR}/data/desktop)
 install(FILES ${desktop}/org.tintaro.Tintaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${desktop}/org.tintaro.Tintaro.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${desktop}/tintaro.6 ${desktop}/tromake.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# Debian wants manual pages and the changelog compressed, without a time
+# stamp in the gzip header so the package is the same at every build.
+set(package_docs ${CMAKE_SOURCE_DIR}/data/package)
+set(compressed_dir ${CMAKE_BINARY_DIR}/compressed)
+set(compressed_files)
+foreach(source ${desktop}/tintaro.6 ${desktop}/tromake.6 ${package_docs}/changelog)
+  get_filename_component(name ${source} NAME)
+  set(target ${compressed_dir}/${name}.gz)
+  add_custom_command(OUTPUT ${target}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed_dir}
+    COMMAND gzip -9 -n -c ${source} > ${target}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}")
+  list(APPEND compressed_files ${target})
+endforeach()
+add_custom_target(tintaro_compressed_docs ALL DEPENDS ${compressed_files})
+install(FILES ${compressed_dir}/tintaro.6.gz ${compressed_dir}/tromake.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${compressed_dir}/changelog.gz ${package_docs}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tintaro)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 set(CPACK_PACKAGE_NAME tintaro)

@@ -6,9 +6,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "shell/qt/ApplicationSetup.h"
 #include "shell/qt/Dialogs.h"
-#include "shell/qt/Icons.h"
-#include "shell/qt/NoSavedSettings.h"
 #include "shell/qt/TTintaro.h"
 #include "shell/qt/TerminationSignals.h"
 
@@ -18,8 +17,7 @@ namespace {
 // window system is reached.
 void AnswerHelpOrVersion(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName(QStringLiteral("Tintaro"));
-  QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+  tintaro::qt::NameApplication();
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tintaro, a colour puzzle."));
   const QCommandLineOption help = parser.addHelpOption();
@@ -49,10 +47,7 @@ int main(int argc, char** argv) {
   if (AsksHelpOrVersion(argc, argv)) AnswerHelpOrVersion(argc, argv);
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tintaro"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0"));
-  QApplication::setWindowIcon(tintaro::qt::ProgramIcon());
-  tintaro::qt::WriteNoSettings();
+  tintaro::qt::SetUpApplication();
 
   std::error_code error;
   const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -15,7 +16,7 @@
 #include <memory>
 
 #include "shell/qt/Dialogs.h"
-#include "shell/qt/NoSavedSettings.h"
+#include "shell/qt/ApplicationSetup.h"
 #include "shell/qt/TTintaro.h"
 #include "shell/qt/TerminationSignals.h"
 #include "shell/qt/WindowPlacement.h"
@@ -56,7 +57,17 @@ class DesktopTest : public QObject {
   void initTestCase() {
     // Before any settings object exists: Qt reads the folder once.
     qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-    WriteNoSettings();
+    SetUpApplication();
+  }
+
+  // The window's class (the application name) is the desktop entry's
+  // StartupWMClass, and the desktop file name is the entry's own name.
+  void theProgramNamesItsDesktopEntry() {
+    QFile entry(QStringLiteral(DESKTOP_ENTRY));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    QVERIFY(text.contains(QStringLiteral("\nStartupWMClass=") + QCoreApplication::applicationName() + "\n"));
+    QCOMPARE(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"), QFileInfo(entry).fileName());
   }
 
   void init() {
