@@ -283,6 +283,8 @@ TEST(PuzzleSource, RefusesHostileOrIncompleteSourcesWithTheLine) {
       {"hints 3\nsolution withheld\n", "cannot be combined"},
       {"strays none\nstray 1 1\n", "'stray' after 'strays none'"},
       {"mode silly\n", "'mode' takes normal, crazy, insane or any"},
+      {"outline around\n", "'outline' takes none or trace"},
+      {"detail 4\n", "line 1: 4 is outside 1 ... 3"},
       {"size 300 200\x01\n", "line 1: control character"},
   };
   for (const auto& [text, error] : cases) {
