@@ -7,7 +7,8 @@ namespace tintaro::qt {
 // Name and version, as --help and --version show them.
 void NameApplication();
 
-// NameApplication, the desktop file name and icon, and Qt's per-user
+// NameApplication, the desktop file name and icon, dialog buttons without
+// icons, and Qt's per-user
 // settings pointed where no file can be made: the program keeps no settings
 // between runs, but Qt's open dialog saves its history to QtProject.conf
 // when it closes. Call once the QApplication exists.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTextBrowser>
+#include <QUrl>
 
 namespace tintaro::qt {
 
@@ -12,10 +13,15 @@ class HelpWindow : public QTextBrowser {
  public:
   HelpWindow();
   // Opens `helpDir`/index.html at the anchor `topic`; a missing file is
-  // reported inside the window, as a help viewer would.
-  void ShowTopic(const QString& helpDir, const QString& topic);
+  // reported inside the window, as a help viewer would. The first time it
+  // opens beside `mainWindow` when the screen has room there.
+  void ShowTopic(const QString& helpDir, const QString& topic, const QWidget* mainWindow);
+  // Shows one page of the help folder, as ShowTopic does.
+  void ShowPage(const QString& file, const QWidget* mainWindow);
 
  private:
+  void ShowBeside(const QWidget* mainWindow);
+
   bool placed_ = false;
 };
 

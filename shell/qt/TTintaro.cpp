@@ -161,6 +161,8 @@ void TTintaro::BuildToolBar() {
   toolBar_ = new QWidget;
   toolBar_->setObjectName(QStringLiteral("ToolBar1"));
   toolBar_->setFixedHeight(kToolBarHeight);
+  // The window never shrinks past its last button.
+  toolBar_->setMinimumWidth(ToolCount * kToolButtonWidth);
   // One row that never wraps: the buttons keep their places at any width.
   for (int i = 0; i < ToolCount; ++i) {
     auto* button = new ToolButton(kTools[i].image, toolBar_);
@@ -508,11 +510,16 @@ void TTintaro::ClearCluePicture() {
 void TTintaro::OpenHelp(const std::string&, const std::string& topic) {
   // Every help file name the program uses means its own HTML help.
   if (!help_) help_ = std::make_unique<HelpWindow>();
-  help_->ShowTopic(helpDir, FromStd(topic));
+  help_->ShowTopic(helpDir, FromStd(topic), this);
 }
 
 void TTintaro::OpenWebPage() {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(helpDir + QStringLiteral("/about.html")));
+  const QString page = helpDir + QStringLiteral("/about.html");
+  // Without a browser nothing would happen at all; the help window can show
+  // the page itself.
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
+  if (!help_) help_ = std::make_unique<HelpWindow>();
+  help_->ShowPage(page, this);
 }
 
 void TTintaro::CloseMainWindow() { close(); }

@@ -16,4 +16,13 @@ QRect FittedClientGeometry(const QSize& outer, const QMargins& frame, const QRec
   return QRect(corner + QPoint(frame.left(), frame.top()), (size - frameExtra).expandedTo(QSize(1, 1)));
 }
 
+std::optional<QPoint> BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& available) {
+  const int top = std::clamp(mainFrame.top(), available.top(), std::max(available.top(), available.bottom() + 1 - size.height()));
+  const QRect right(QPoint(mainFrame.right() + 1, top), size);
+  if (available.contains(right)) return right.topLeft();
+  const QRect left(QPoint(mainFrame.left() - size.width(), top), size);
+  if (available.contains(left)) return left.topLeft();
+  return std::nullopt;
+}
+
 }  // namespace tintaro::qt

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QToolButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -102,6 +103,8 @@ class DesktopTest : public QObject {
     };
     window_->Button(TTintaro::LoadTool)->click();
     QVERIFY(window_->Shell().State().PicturePath.ends_with("/p.bmp"));
+    // Qt's dialog saves its settings when it is destroyed, with the window.
+    cleanup();
     QCOMPARE(QDir(config_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
   }
 
@@ -122,6 +125,20 @@ class DesktopTest : public QObject {
   }
 
   void theMainWindowKeepsItsOuterSizeOnTheScreen() {
+    // The help opens beside the game when there is room, else nowhere in particular.
+    const QRect screen(0, 0, 1280, 1024);
+    struct Beside {
+      QRect main;
+      QSize size;
+      std::optional<QPoint> corner;
+    } besides[] = {
+        {{309, 226, 661, 571}, {300, 400}, QPoint(970, 226)},
+        {{309, 226, 661, 571}, {310, 400}, QPoint(970, 226)},
+        {{309, 226, 661, 571}, {311, 400}, std::nullopt},
+        {{600, 226, 661, 571}, {300, 400}, QPoint(300, 226)},
+        {{309, 700, 661, 571}, {300, 400}, QPoint(970, 624)},
+    };
+    for (const Beside& b : besides) QCOMPARE(BesidePosition(b.main, b.size, screen), b.corner);
     struct Case {
       const char* name;
       QMargins frame;
@@ -139,6 +156,30 @@ class DesktopTest : public QObject {
       QCOMPARE(FittedClientGeometry(QSize(661, 571), c.frame, c.available), c.client);
     }
   }
+  void theToolbarStaysWholeAndTheHelpClosesByKey() {
+    window_->show();
+    // The first showing greets from the About box, which would keep the focus.
+    QTRY_VERIFY(about_->isVisible());
+    about_->hide();
+    window_->resize(50, 50);
+    const QToolButton* last = window_->Button(TTintaro::AboutTool);
+    QVERIFY(last->mapTo(window_.get(), QPoint(last->width(), last->height())).x() <= window_->width());
+    QVERIFY(last->isVisibleTo(window_.get()));
+
+    window_->helpDir = dir_->path();
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+      window_->Button(TTintaro::HelpTool)->click();
+      QWidget* help = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("HelpWindow")) help = w;
+      QVERIFY(help && help->isVisible());
+      help->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(help));
+      QTest::keySequence(help, keys);
+      QVERIFY2(!help->isVisible(), qPrintable(keys.toString()));
+    }
+  }
+
   // Last: the close ends the application's event loops for good.
   void anEndingSignalCancelsTheOpenBoxThenClosesAndDeletesTheFiles() {
     TerminationSignals endings;
