@@ -114,6 +114,10 @@ Picture DrawMosaic(const MosaicSpec& spec) {
   // outline in the lowest bit; -1 for the frame.
   const bool trace = spec.traceOutline && spec.mask && spec.mask->size() == n;
   std::vector<int32_t> key(n);
+  // The warp moves x by a wave along y and y by a wave along x.
+  std::vector<double> shiftX(static_cast<size_t>(h)), shiftY(static_cast<size_t>(w));
+  for (int y = 0; y < h; ++y) shiftX[static_cast<size_t>(y)] = amp * std::sin(y * fx + px);
+  for (int x = 0; x < w; ++x) shiftY[static_cast<size_t>(x)] = amp * std::sin(x * fy + py);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
@@ -121,8 +125,8 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         key[i] = -1;
         continue;
       }
-      const double wx = x + amp * std::sin(y * fx + px);
-      const double wy = y + amp * std::sin(x * fy + py);
+      const double wx = x + shiftX[static_cast<size_t>(y)];
+      const double wy = y + shiftY[static_cast<size_t>(x)];
       const int gi = std::clamp(static_cast<int>((wx - frame) / cw), 0, cols - 1);
       const int gj = std::clamp(static_cast<int>((wy - frame) / ch), 0, rows - 1);
       double best = 1e300;
