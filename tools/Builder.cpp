@@ -4,17 +4,18 @@
 #include "tools/Builder.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
+#include <span>
 
 #include "core/Errors.h"
-#include "core/picture/PaintSurface.h"
+#include "core/picture/FileBytes.h"
+#include "core/picture/PictureFormats.h"
 #include "tools/Mosaic.h"
 #include "tools/PuzzleFiles.h"
 #include "tools/Regions.h"
 #include "tools/Render.h"
+#include "tools/SourceFiles.h"
 
 namespace tintaro::tools {
 
@@ -34,33 +35,22 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
   return true;
 }
 
-std::string ReadText(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open";
-    return "";
-  }
-  std::string text;
-  char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxInputBytes) {
-      error = path + ": larger than 64 MiB";
-      return "";
-    }
-  }
-  return text;
-}
+// A file the source names, and the folder the source lies in.
+struct NamedFile {
+  std::string folder;
+  std::string name;
+};
 
-std::string LoadBmp(const std::string& path, Picture& out) {
-  PaintSurface surface;
+std::string LoadBmp(const NamedFile& file, Picture& out) {
+  std::string bytes;
+  if (std::string e = ReadSourceFile(file.folder, file.name, kMaxFileBytes, bytes); !e.empty()) return e;
   try {
-    surface.LoadPicture(path);
+    DecodePicture(PictureFormat::Bmp,
+                  std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), out);
   } catch (const Exception& e) {
-    return path + ": " + e.what();
+    return file.name + ": " + e.what();
   }
-  out = surface.CurrentPicture();
-  if (out.width <= 0 || out.height <= 0) return path + ": empty picture";
+  if (out.width <= 0 || out.height <= 0) return file.name + ": empty picture";
   return "";
 }
 
@@ -76,12 +66,12 @@ struct Drawn {
 };
 
 std::string FileText(const BuildRequest& rq, const std::string& name, std::string& error) {
-  return ReadText((std::filesystem::path(rq.baseDir) / name).string(), error);
+  std::string text;
+  error = ReadSourceFile(rq.baseDir, name, kMaxInputBytes, text);
+  return text;
 }
 
-std::string Resolve(const BuildRequest& rq, const std::string& name) {
-  return (std::filesystem::path(rq.baseDir) / name).string();
-}
+NamedFile Resolve(const BuildRequest& rq, const std::string& name) { return {rq.baseDir, name}; }
 
 // Without `withHidden` the hidden picture is left out: the drawing the same
 // source makes when nothing is hidden in it.

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <set>
 
+#include "tools/SourceFiles.h"
+
 namespace tintaro::tools {
 
 namespace {
@@ -105,6 +107,7 @@ class Parser {
   std::string FileName(const std::vector<std::string_view>& w, std::string& out) {
     if (w.size() != 2) return "'" + std::string(w[0]) + "' takes one file name";
     if (!PictureFileName(w[1])) return "'" + std::string(w[1]) + "' is not a .bmp or .svg file";
+    if (std::string fault = SourceNameFault(w[1]); !fault.empty()) return "'" + std::string(w[1]) + "': " + fault;
     out = std::string(w[1]);
     return "";
   }

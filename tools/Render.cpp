@@ -10,12 +10,16 @@
 
 #include "tools/Regions.h"
 
+#include "tools/SvgReferences.h"
+
 namespace tintaro::tools {
 
 namespace {
 
 // Renders into a white RGB32 image, the drawing scaled to fit and centred.
 std::string Draw(const std::string& svgText, int w, int h, bool smooth, QImage& image) {
+  // Qt's renderer reads linked pictures while it parses: vet the text first.
+  if (std::string fault = SvgReferenceFault(svgText); !fault.empty()) return fault;
   QSvgRenderer renderer(QByteArray(svgText.data(), static_cast<qsizetype>(svgText.size())));
   if (!renderer.isValid()) return "not a valid SVG drawing";
   const QRectF box = renderer.viewBoxF();

@@ -16,12 +16,16 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "tools/Builder.h"
 #include "tools/Checker.h"
 #include "tools/ContactSheet.h"
 #include "tools/PuzzleSource.h"
 #include "tools/Regions.h"
 #include "tools/Render.h"
+#include "tools/SourceFiles.h"
+#include "tools/TerminalText.h"
 
 namespace {
 
@@ -69,8 +73,9 @@ The output of build and generate depends only on the input: the same source
 gives the same bytes. See tools/README.md for the source format.
 )";
 
+// File names and faults may quote an archive's entry names: printed escaped.
 int Fail(const std::string& file, const std::string& fault) {
-  std::cerr << "tromake: " << (file.empty() ? "" : file + ": ") << fault << "\n";
+  std::cerr << "tromake: " << PrintableText(file.empty() ? fault : file + ": " + fault) << "\n";
   return kExitFault;
 }
 
@@ -88,6 +93,25 @@ std::string EngineDir() {
   const fs::path dir = self.parent_path();
   for (const fs::path& candidate : {dir, dir / ".." / "Tintaro", dir / ".." / "lib" / "tintaro"})
     if (fs::exists(candidate / "libunzeng.so", ec)) return fs::weakly_canonical(candidate, ec).string();
+  return "";
+}
+
+// Commands that open archives extract them into a folder made under the system's
+// temporary folder. Empty when that folder can be used, else the fault. The
+// variables are read in the order the standard library reads them.
+std::string TemporaryFolderFault() {
+  std::string shown = "/tmp";
+  for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"})
+    if (const char* value = std::getenv(name)) {
+      shown = std::string(name) + "=" + value;
+      break;
+    }
+  std::error_code ec;
+  const fs::path dir = fs::temp_directory_path(ec);
+  if (ec) return shown + ": no temporary folder there: " + ec.message();
+  // The extraction changes the current folder; a relative path would move.
+  if (!dir.is_absolute()) return shown + ": the temporary folder must be an absolute path";
+  if (::access(dir.c_str(), W_OK | X_OK) != 0) return shown + ": cannot make folders in the temporary folder";
   return "";
 }
 
@@ -157,14 +181,8 @@ std::string NameFromOutput(const std::string& output) {
 // Reads and parses a puzzle source into a build request; empty on success,
 // else the fault.
 std::string ReadSource(const std::string& sourcePath, BuildRequest& rq) {
-  std::ifstream in(sourcePath, std::ios::binary);
-  if (!in) return "cannot open";
   std::string text;
-  char buffer[4096];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxSourceBytes) return "source larger than 1 MiB";
-  }
+  if (std::string e = ReadRegularFile(sourcePath, kMaxSourceBytes, text); !e.empty()) return e;
   ParseResult parsed = ParsePuzzleSource(text);
   if (!parsed.source) return parsed.error;
   rq.source = *parsed.source;
@@ -291,23 +309,10 @@ int Check(const Args& a) {
       status = kExitFault;
       continue;
     }
-    std::cout << file << ": ok: " << in.width << " x " << in.height << ", " << in.targets.size() << " targets, "
+    std::cout << PrintableText(file) << ": ok: " << in.width << " x " << in.height << ", " << in.targets.size() << " targets, "
               << in.strays.size() << " strays, solved by playing\n";
   }
   return status;
-}
-
-std::string Json(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') out += '\\', out += static_cast<char>(c);
-    else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else out += static_cast<char>(c);
-  }
-  return out + "\"";
 }
 
 std::string HintText(const Inspection& in) {
@@ -325,11 +330,11 @@ int Info(const Args& a) {
   if (in.entries.empty()) {
     // Nothing was listed: the fault lines say all there is.
   } else if (json) {
-    o << "{\n  \"file\": " << Json(file) << ",\n  \"entries\": [";
+    o << "{\n  \"file\": " << JsonString(file) << ",\n  \"entries\": [";
     for (size_t i = 0; i < in.entries.size(); ++i)
-      o << (i ? ", " : "") << "{\"name\": " << Json(in.entries[i].name) << ", \"size\": " << in.entries[i].size
+      o << (i ? ", " : "") << "{\"name\": " << JsonString(in.entries[i].name) << ", \"size\": " << in.entries[i].size
         << ", \"compressed\": " << in.entries[i].compressedSize << "}";
-    o << "],\n  \"picture\": " << Json(in.pictureName) << ",\n  \"width\": " << in.width
+    o << "],\n  \"picture\": " << JsonString(in.pictureName) << ",\n  \"width\": " << in.width
       << ",\n  \"height\": " << in.height << ",\n  \"clue\": {\"width\": " << in.clueWidth
       << ", \"height\": " << in.clueHeight << "},\n  \"targets\": [";
     for (size_t i = 0; i < in.targets.size(); ++i) o << (i ? ", " : "") << "[" << in.targets[i].x << ", " << in.targets[i].y << "]";
@@ -337,13 +342,16 @@ int Info(const Args& a) {
     for (size_t i = 0; i < in.strays.size(); ++i) o << (i ? ", " : "") << "[" << in.strays[i].x << ", " << in.strays[i].y << "]";
     o << "],\n  \"hint_limit\": " << in.hintLimit << ",\n  \"hints_withheld\": " << (in.hintsWithheld ? "true" : "false")
       << ",\n  \"solution_withheld\": " << (in.solutionWithheld ? "true" : "false")
-      << ",\n  \"mode\": " << Json(in.modeLock) << ",\n  \"faults\": [";
-    for (size_t i = 0; i < in.faults.size(); ++i) o << (i ? ", " : "") << Json(in.faults[i]);
+      << ",\n  \"mode\": " << JsonString(in.modeLock) << ",\n  \"faults\": [";
+    for (size_t i = 0; i < in.faults.size(); ++i) o << (i ? ", " : "") << JsonString(in.faults[i]);
     o << "]\n}\n";
   } else {
-    o << file << "\n  entries:";
-    for (const EntryInfo& e : in.entries) o << "\n    " << e.name << " (" << e.size << " bytes, " << e.compressedSize << " packed)";
-    o << "\n  picture: " << (in.pictureName.empty() ? "none" : in.pictureName) << ", " << in.width << " x " << in.height
+    // Names come from the archive: a hostile one may hold escape sequences.
+    o << PrintableText(file) << "\n  entries:";
+    for (const EntryInfo& e : in.entries)
+      o << "\n    " << PrintableText(e.name) << " (" << e.size << " bytes, " << e.compressedSize << " packed)";
+    o << "\n  picture: " << (in.pictureName.empty() ? "none" : PrintableText(in.pictureName)) << ", " << in.width
+      << " x " << in.height
       << "\n  clue: " << in.clueWidth << " x " << in.clueHeight << "\n  targets: " << in.targets.size();
     for (size_t i = 0; i < in.targets.size(); ++i) o << (i % 8 ? " " : "\n    ") << in.targets[i].x << "," << in.targets[i].y;
     o << "\n  strays: " << in.strays.size() << "\n  hints: " << HintText(in) << "\n  mode: " << in.modeLock << "\n";
@@ -421,6 +429,9 @@ int main(int argc, char** argv) {
   else if (command == "sheet") args = Split(words, {"--columns"}, {}, fault);
   else return Usage("unknown command '" + command + "'");
   if (!args) return Usage(fault);
+  // Every command but these two extracts archives into a temporary folder.
+  if (command != "build" && command != "generate")
+    if (std::string e = TemporaryFolderFault(); !e.empty()) return Fail("", e);
   // The drawing commands need Qt's Gui, and so does check to rebuild a
   // source; it stays quiet without a display.
   int qtArgc = 1;

@@ -1,7 +1,9 @@
 // tromake: the source parser's refusals, one broken archive per fault that
 // check must catch, reproducible build and generate, and clear failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "tools/Checker.h"
 #include "tools/PuzzleSource.h"
 #include "tools/Regions.h"
+#include "tools/TerminalText.h"
 
 namespace tintaro::test {
 namespace {
@@ -121,6 +124,15 @@ TEST(TromakeCheck, EachFaultAPlayerWouldMeetIsReportedOnItsOwnLine) {
     EXPECT_NE(r.err.find("tromake: " + path + ": "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.fault), std::string::npos) << c.fault << "\n" << r.err;
   }
+}
+
+TEST(TromakeCheck, ATargetRegionOfExactlyEightByEightIsLargeEnough) {
+  TempFolder dir;
+  Puzzle p;
+  for (int i = 9; i <= 18; ++i) p.pixels[9 * 60 + i] = p.pixels[18 * 60 + i] = p.pixels[i * 60 + 9] = p.pixels[i * 60 + 18] = 0;
+  p.solution = SolutionBuilder().Header(0, -1).Target(13, 13);
+  const Outcome r = Tromake(dir, "check " + p.Write(dir));
+  EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST(TromakeCheck, FilesThatAreNoPuzzleArchiveGiveOneClearLine) {
@@ -301,6 +313,146 @@ TEST(PuzzleSource, RefusesHostileOrIncompleteSourcesWithTheLine) {
   EXPECT_EQ(ok.source->hints, tools::HintSetting::Withheld);
   EXPECT_EQ(ok.source->mode, tools::ModeLock::Insane);
   EXPECT_EQ(ok.source->strays.size(), 2u);
+}
+
+std::string Base64(const std::string& bytes) {
+  static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t v = 0;
+    for (size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? static_cast<uint8_t>(bytes[i + k]) : 0u);
+    for (size_t k = 0; k < 4; ++k) out += k <= n ? digits[(v >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+// Everything a source names ends up in a puzzle meant for sharing: only
+// regular files inside the source's folder, and SVG drawings that link to no
+// file, are read. A FIFO must not hang the build. One line, no output.
+TEST(TromakeBuild, ASourceReadsOnlyRegularFilesInsideItsOwnFolder) {
+  namespace fs = std::filesystem;
+  const std::string disc = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 300 200\">"
+                           "<circle cx=\"150\" cy=\"100\" r=\"70\"/></svg>";
+  const std::string black = AsString(BuildBmp(4, 4, std::vector<uint32_t>(16, 0)));
+  // @ stands for the folder beside the source's, which holds disc.svg and black.bmp.
+  auto linking = [](const std::string& href, const std::string& prolog = "") {
+    return prolog + "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                    "viewBox=\"0 0 10 10\"><image width=\"10\" height=\"10\" xlink:href=\"" + href + "\"/></svg>";
+  };
+  struct Case {
+    std::string lines;                                // after "size" and "mosaic"
+    std::function<void(const fs::path& src)> plant;  // besides disc.svg
+    std::string fault;                                // "" when the build succeeds
+  };
+  const auto none = [](const fs::path&) {};
+  const auto clue = [](std::string svg) { return [svg](const fs::path& src) { std::ofstream(src / "clue.svg") << svg; }; };
+  const std::vector<Case> cases = {
+      {"hidden @/disc.svg", none, "an absolute path"},
+      {"hidden ../outside/disc.svg", none, "'..' leads out of the source's folder"},
+      {"hidden link.svg", [](const fs::path& src) { fs::create_symlink("../outside/disc.svg", src / "link.svg"); },
+       "link.svg: a link"},
+      {"hidden out/disc.svg", [](const fs::path& src) { fs::create_directory_symlink("../outside", src / "out"); },
+       "out/disc.svg: lies outside the source's folder"},
+      {"hidden pipe.svg", [](const fs::path& src) { mkfifo((src / "pipe.svg").c_str(), 0600); },
+       "pipe.svg: not a regular file"},
+      {"hidden disc.svg", [](const fs::path& src) { fs::remove(src / "p.puzzle"), mkfifo((src / "p.puzzle").c_str(), 0600); },
+       "p.puzzle: not a regular file"},
+      {"hidden disc.svg\nclue clue.svg", clue(linking("@/black.bmp")), "clue.svg: refers to another file"},
+      {"hidden disc.svg\nclue clue.svg", clue(linking("file://@/black.bmp")), "clue.svg: refers to another file"},
+      {"hidden disc.svg\nclue clue.svg", clue(linking("black.bmp")), "clue.svg: refers to another file"},
+      {"hidden disc.svg\nclue clue.svg", clue(linking("&pic;", "<!DOCTYPE svg [<!ENTITY pic \"@/black.bmp\">]>")),
+       "clue.svg: refers to another file"},
+      {"hidden disc.svg\nclue clue.svg", clue(linking("data:image/svg+xml;base64," + Base64(linking("black.bmp")))),
+       "clue.svg: an inline picture that is not PNG, JPEG, GIF or BMP"},
+      {"hidden art/disc.svg\nclue clue.svg",
+       [&](const fs::path& src) {
+         fs::create_directory(src / "art");
+         fs::copy_file(src / "disc.svg", src / "art" / "disc.svg");
+         clue(linking("data:image/bmp;base64," + Base64(black)))(src);
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    TempFolder dir;
+    const fs::path src = fs::path(dir.Path()) / "src", outside = fs::path(dir.Path()) / "outside";
+    fs::create_directory(src);
+    fs::create_directory(outside);
+    auto atOutside = [&](std::string text) {
+      for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, outside.string());
+      return text;
+    };
+    std::ofstream(outside / "disc.svg") << disc;
+    std::ofstream(outside / "black.bmp") << black;
+    std::ofstream(src / "disc.svg") << disc;
+    std::ofstream(src / "p.puzzle") << "size 300 200\nmosaic 12\n" + atOutside(c.lines) + "\n";
+    c.plant(src);
+    if (fs::exists(src / "clue.svg")) dir.Write("src/clue.svg", ToBytes(atOutside(Text(dir.File("src/clue.svg")))));
+    // The guard only ends a build that would wait for a writer forever.
+    const Outcome r = Tromake(dir, "build " + (src / "p.puzzle").string() + " -o " + dir.File("x.tro"), "timeout 60");
+    if (c.fault.empty()) {
+      EXPECT_EQ(r.status, 0) << c.lines << "\n" << r.err;
+      continue;
+    }
+    EXPECT_EQ(r.status, 1) << c.lines;
+    EXPECT_EQ(r.err.rfind("tromake: " + (src / "p.puzzle").string() + ": ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.fault), std::string::npos) << c.lines << "\n" << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(FileExists(dir.File("x.tro"))) << c.lines;
+  }
+}
+
+// check, info and render extract into the temporary folder: one that is
+// missing, a file or relative is one line, not an abort.
+TEST(TromakeCheck, AnUnusableTemporaryFolderIsOneLine) {
+  TempFolder dir;
+  const std::string puzzle = Puzzle().Write(dir);
+  const std::string file = dir.Write("file", ToBytes("x"));
+  for (const std::string& tmp : {dir.File("missing"), file, std::string("relative")}) {
+    for (const std::string& command : {"check " + puzzle, "info " + puzzle, "render " + puzzle + " -o " + dir.File("r.png")}) {
+      const Outcome r = Tromake(dir, command, "TMPDIR=" + tmp);
+      EXPECT_EQ(r.status, 1) << tmp << " " << command;
+      EXPECT_EQ(r.err.rfind("tromake: TMPDIR=" + tmp + ": ", 0), 0u) << r.err;
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+  }
+}
+
+TEST(TerminalText, ControlsAndMalformedBytesAreEscapedForPlainTextAndJson) {
+  struct Case {
+    std::string in, plain, json;
+  };
+  const std::vector<Case> cases = {
+      {"pic.bmp", "pic.bmp", "\"pic.bmp\""},
+      {"\x1b]0;owned\x07", "\\x1b]0;owned\\x07", "\"\\u001b]0;owned\\u0007\""},
+      {"a\\b\"c", "a\\\\b\"c", "\"a\\\\b\\\"c\""},
+      {"K\xc3\xa4tzchen \xe7\x8c\xab", "K\xc3\xa4tzchen \xe7\x8c\xab", "\"K\xc3\xa4tzchen \xe7\x8c\xab\""},
+      {"\x7f", "\\x7f", "\"\\u007f\""},
+      {"\xc2\x9b" "31m", "\\u009b31m", "\"\\u009b31m\""},            // C1 control sequence introducer
+      {"exe.\xe2\x80\xaetxt", "exe.\\u202etxt", "\"exe.\\u202etxt\""},  // right-to-left override
+      {"bad\xff", "bad\\xff", "\"bad\\ufffd\""},
+      {"\xc0\xaf", "\\xc0\\xaf", "\"\\ufffd\\ufffd\""},            // overlong '/'
+      {"\xed\xa0\x80", "\\xed\\xa0\\x80", "\"\\ufffd\\ufffd\\ufffd\""},  // a surrogate
+      {"cut\xe2\x82", "cut\\xe2\\x82", "\"cut\\ufffd\\ufffd\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(tools::PrintableText(c.in), c.plain);
+    EXPECT_EQ(tools::JsonString(c.in), c.json);
+  }
+}
+
+// Entry names reach the terminal through info's listing and check's faults.
+TEST(TromakeInfo, EntryNamesReachTheTerminalEscaped) {
+  TempFolder dir;
+  const std::string path = dir.File("hostile.tro");
+  ASSERT_TRUE(ZipWriter().Add("\x1b]0;owned\x07" "pic.bmp", "x").WriteTo(path));
+  const Outcome info = Tromake(dir, "info " + path), json = Tromake(dir, "info --json " + path),
+                check = Tromake(dir, "check " + path);
+  EXPECT_NE(info.out.find("\\x1b]0;owned\\x07pic.bmp"), std::string::npos) << info.out;
+  EXPECT_NE(json.out.find("\"\\u001b]0;owned\\u0007pic.bmp\""), std::string::npos) << json.out;
+  EXPECT_NE(check.err.find("no solution entry \\x1b]0;owned\\x07pic.trs"), std::string::npos) << check.err;
+  for (const std::string& text : {info.out, info.err, json.out, check.err})
+    EXPECT_FALSE(std::any_of(text.begin(), text.end(), [](char c) { return c == '\x1b' || c == '\x07'; })) << text;
 }
 
 }  // namespace
