@@ -18,12 +18,6 @@ install(TARGETS unzeng LIBRARY DESTINATION ${TINTARO_INSTALL_DIR})
 install(FILES ${TINTARO_PROGRAM_DIR}/TRO3.trz DESTINATION ${TINTARO_INSTALL_DIR} OPTIONAL)
 install(DIRECTORY ${TINTARO_PROGRAM_DIR}/Puzzles ${TINTARO_PROGRAM_DIR}/help
   DESTINATION ${TINTARO_INSTALL_DIR} OPTIONAL)
-# The bundled puzzles' artwork comes from two icon sets; their licences
-# travel with the package.
-foreach(set game-icons fluent-emoji)
-  install(FILES ${CMAKE_SOURCE_DIR}/data/puzzles/${set}/LICENSE.txt
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tintaro RENAME ${set}-LICENSE.txt)
-endforeach()
 
 # Relative links, made in the build tree and installed as links.
 set(link_dir ${CMAKE_BINARY_DIR}/install-links)

@@ -17,9 +17,10 @@
 // Each --set is an Iconify JSON file (icons.json of an @iconify-json package).
 //
 // Everything goes beside LIST, since a source may name only files in its own
-// folder: PACK.NAME.puzzle, the icons in a folder per set, and the shapes
-// drawn by "place" in placed/NAME.svg. The build puts PACK.NAME.puzzle's
-// archive in the pack's folder.
+// folder: PACK.NAME.puzzle, and the icons in a folder per set, which also
+// holds the shapes drawn by "place" (placed-NAME.svg), so that every file
+// made from a set lies beside that set's licence. The build puts
+// PACK.NAME.puzzle's archive in the pack's folder.
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -169,7 +170,6 @@ function run(argv) {
   const written = new Set();
   let seed = 0, count = 0;
 
-  const placedDir = path.join(root, 'placed');
   for (const pack of packs) {
     for (const puzzle of pack.puzzles) {
       ++seed;
@@ -192,7 +192,7 @@ function run(argv) {
       const place = settings.get('place');
       settings.delete('place');
       if (place) {
-        shape = path.join(placedDir, `${puzzle.name}.svg`);
+        shape = path.join(setDir, `placed-${puzzle.name}.svg`);
         const box = placedBox(icon, place.map(Number), settings.get('size').map(Number), puzzle.where);
         writeIfChanged(shape, svg(box, silhouetteBody(kind.colour ? icon.body : body)), written);
       }
@@ -216,8 +216,7 @@ function run(argv) {
   }
 
   removeStale(root, written, (file) => file.endsWith('.puzzle') && fs.readFileSync(file, 'utf8').startsWith(MARK));
-  for (const folder of [placedDir, ...Object.values(SETS).map((kind) => path.join(root, kind.folder))])
-    removeStale(folder, written, (file) => file.endsWith('.svg'));
+  for (const kind of Object.values(SETS)) removeStale(path.join(root, kind.folder), written, (file) => file.endsWith('.svg'));
   return count;
 }
 

@@ -34,12 +34,12 @@ assert.doesNotMatch(shape, /#f8312f|#ffffff|opacity/, 'the silhouette is all bla
 assert.match(shape, /<g fill="none">/);
 // Half the picture's height, centred at a quarter of its width: a view box
 // twice the icon's height, in the picture's proportions.
-assert.match(read('placed/Dot.svg'), /viewBox="-5.333 -16 85.333 64"/);
+assert.match(read('fluent-emoji/placed-Dot.svg'), /viewBox="-5.333 -16 85.333 64"/);
 
 assert.equal(read('1-Small.Block.puzzle').split('\n').slice(2).join('\n'),
   'name Block\nseed 1\nhidden game-icons/block.svg\nclue game-icons/block.svg\nclue-size 129 129\n' +
   'size 240 180\nmosaic 8\nhints 2\n');
-assert.match(read('2-Large.Dot.puzzle'), /\nseed 9\nhidden placed\/Dot.svg\nclue fluent-emoji\/dot-again.svg\n/);
+assert.match(read('2-Large.Dot.puzzle'), /\nseed 9\nhidden fluent-emoji\/placed-Dot.svg\nclue fluent-emoji\/dot-again.svg\n/);
 
 // tromake reads what was written: the puzzles build, with the settings given.
 for (const [source, expect] of [['1-Small.Block', /hints: 2/], ['2-Large.Dot', /clue: 129 x 129[^]*mode: crazy/]]) {
@@ -52,7 +52,7 @@ for (const [source, expect] of [['1-Small.Block', /hints: 2/], ['2-Large.Dot', /
 fs.writeFileSync(path.join(work, 'Mine.puzzle'), 'name Mine\n');
 run = importList(sample.replace(/^Dot .*$/m, ''));
 assert.equal(run.status, 0, run.stderr);
-for (const gone of ['2-Large.Dot.puzzle', 'placed/Dot.svg', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
+for (const gone of ['2-Large.Dot.puzzle', 'fluent-emoji/placed-Dot.svg', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
   assert(!fs.existsSync(path.join(work, gone)), gone);
 assert(fs.existsSync(path.join(work, 'Mine.puzzle')));
 
