@@ -54,7 +54,9 @@ std::string SaveContactSheet(const std::vector<SheetEntry>& entries, int columns
                      Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(entries[i].name));
   }
   painter.end();
-  if (!sheet.save(QString::fromStdString(path), "PNG")) return "cannot write the PNG file";
+  // A palette (greys and reds are all there is) makes the file much smaller.
+  const QImage indexed = sheet.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+  if (!indexed.save(QString::fromStdString(path), "PNG")) return "cannot write the PNG file";
   return "";
 }
 
