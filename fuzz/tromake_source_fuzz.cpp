@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "tools/PuzzleSource.h"
+#include "tools/SourceFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tintaro::tools;
@@ -20,5 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (s.mosaicCells && (*s.mosaicCells < 1 || *s.mosaicCells > kMaxCells)) std::abort();
   if (s.targets.size() > kMaxPoints || s.strays.size() > kMaxPoints) std::abort();
   if (s.lineWidth < 1 || s.lineWidth > kMaxLineWidth || s.decoys < 0 || s.decoys > kMaxDecoys) std::abort();
+  // No accepted name may leave the source's folder.
+  for (const std::string* name : {&s.drawing, &s.hidden, &s.clue})
+    if (!name->empty() && !SourceNameFault(*name).empty()) std::abort();
   return 0;
 }
