@@ -106,7 +106,9 @@ std::string WriteArchive(const std::string& path, const std::vector<ArchiveEntry
       break;
     }
     const auto i = static_cast<zip_uint64_t>(index);
-    if (zip_set_file_compression(zip, i, ZIP_CM_DEFLATE, 9) != 0 || zip_file_set_mtime(zip, i, kEntryTime, 0) != 0 ||
+    // Level 7: line drawings pack about a third larger than at 9, in an
+    // eighth of the time, which is most of a puzzle's build time.
+    if (zip_set_file_compression(zip, i, ZIP_CM_DEFLATE, 7) != 0 || zip_file_set_mtime(zip, i, kEntryTime, 0) != 0 ||
         zip_file_set_external_attributes(zip, i, 0, ZIP_OPSYS_UNIX, 0100644u << 16) != 0) {
       fault = "cannot set up " + e.name;
       break;
