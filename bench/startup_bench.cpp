@@ -226,7 +226,9 @@ int main(int argc, char** argv) {
   // Memory is in KiB, not ns; the line keeps the same columns.
   const double ours = Median(residentKib["tintaro"]);
   const double anchor = Median(residentKib["bare_qt"]);
-  if (ours > 0 && anchor > 0) std::printf("ratio greeting_rss_kib_vs_bare_qt %.0f %.0f %.3f\n", ours, anchor, ours / anchor);
+  if (ours > 0 && anchor > 0) {
+    std::printf("ratio greeting_rss_kib_vs_bare_qt %.0f %.0f %.3f\n", ours, anchor, ours / anchor);
+  }
   watch.reset();
   screen.reset();
   return status;

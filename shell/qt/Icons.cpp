@@ -1,12 +1,14 @@
 // Renders the SVG pictures compiled into the program's resources.
 #include "shell/qt/Icons.h"
 
-#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
 #include <QSvgRenderer>
 #include <cmath>
+#include <map>
+#include <tuple>
+#include <vector>
 
 namespace tintaro::qt {
 namespace {
@@ -17,29 +19,67 @@ constexpr const char* kImageListFiles[kImageListCount] = {
     ":/icons/hint.svg", ":/icons/help.svg",   ":/icons/options.svg", ":/icons/about.svg",
 };
 
-QImage Render(const QString& resource, QSize size, qreal dpr) {
-  const QSize pixels(static_cast<int>(std::ceil(size.width() * dpr)),
-                     static_cast<int>(std::ceil(size.height() * dpr)));
+// `resource` drawn into exactly `pixels`.
+QImage RenderPixels(const QString& resource, QSize pixels) {
   QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QSvgRenderer renderer(resource);
   QPainter painter(&image);
   renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
   painter.end();
+  return image;
+}
+
+QImage Render(const QString& resource, QSize size, qreal dpr) {
+  QImage image = RenderPixels(resource, QSize(static_cast<int>(std::ceil(size.width() * dpr)),
+                                              static_cast<int>(std::ceil(size.height() * dpr))));
   image.setDevicePixelRatio(dpr);
   return image;
 }
 
-// The pixel densities worth a pre-rendered copy: plain, the screens' own,
-// and double for a dense screen that appears later.
-QList<qreal> Densities() {
-  QList<qreal> list{1.0, 2.0};
-  for (const QScreen* screen : QGuiApplication::screens()) {
-    const qreal dpr = screen->devicePixelRatio();
-    if (!list.contains(dpr)) list.append(dpr);
+// A toolbar picture drawn when Qt first asks for it at a pixel size, so
+// start-up draws only what the toolbar shows, at the screen's own density.
+class ToolIconEngine : public QIconEngine {
+ public:
+  ToolIconEngine(int index, bool greyed) : index_(index), greyed_(greyed) {}
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    const QSize pixels = actualSize(size, mode, QIcon::Off);
+    if (pixels.isEmpty() || index_ < 0 || index_ >= kImageListCount) return {};
+    const bool grey = greyed_ || mode == QIcon::Disabled;
+    const auto key = std::make_tuple(pixels.width(), pixels.height(), grey);
+    if (auto it = pixmaps_.find(key); it != pixmaps_.end()) return it->second;
+    const QImage image = RenderPixels(QString::fromLatin1(kImageListFiles[index_]), pixels);
+    return pixmaps_.emplace(key, QPixmap::fromImage(grey ? Greyed(image) : image)).first->second;
   }
-  return list;
-}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+    QPixmap picture = pixmap(QSize(static_cast<int>(std::ceil(rect.width() * dpr)),
+                                   static_cast<int>(std::ceil(rect.height() * dpr))),
+                             mode, state);
+    picture.setDevicePixelRatio(dpr);
+    painter->drawPixmap(rect, picture);
+  }
+
+  // Square, as drawn.
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = qMin(size.width(), size.height());
+    return QSize(side, side);
+  }
+
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    return {QSize(kToolImageSide, kToolImageSide)};
+  }
+
+  QString key() const override { return QStringLiteral("tintaro-tool"); }
+  QIconEngine* clone() const override { return new ToolIconEngine(*this); }
+
+ private:
+  int index_;
+  bool greyed_;
+  std::map<std::tuple<int, int, bool>, QPixmap> pixmaps_;
+};
 
 }  // namespace
 
@@ -66,24 +106,19 @@ QImage Greyed(const QImage& image) {
   return out;
 }
 
-QIcon ToolIcon(int index, bool greyed) {
-  QIcon icon;
-  for (qreal dpr : Densities()) {
-    const QImage image = ImageListEntry(index, QSize(kToolImageSide, kToolImageSide), dpr);
-    const QPixmap plain = QPixmap::fromImage(greyed ? Greyed(image) : image);
-    const QPixmap grey = QPixmap::fromImage(Greyed(image));
-    icon.addPixmap(plain, QIcon::Normal);
-    icon.addPixmap(plain, QIcon::Active);
-    icon.addPixmap(grey, QIcon::Disabled);
-  }
-  return icon;
-}
+QIcon ToolIcon(int index, bool greyed) { return QIcon(new ToolIconEngine(index, greyed)); }
 
 QIcon ProgramIcon() {
+  // Every window asks for it; it is drawn once.
+  static const std::vector<QImage> sizes = [] {
+    std::vector<QImage> images;
+    for (int side : {16, 32, 48, 64, 128}) {
+      images.push_back(RenderPixels(QStringLiteral(":/icons/tintaro.svg"), QSize(side, side)));
+    }
+    return images;
+  }();
   QIcon icon;
-  for (int side : {16, 32, 48, 64, 128}) {
-    icon.addPixmap(QPixmap::fromImage(Render(QStringLiteral(":/icons/tintaro.svg"), QSize(side, side), 1.0)));
-  }
+  for (const QImage& image : sizes) icon.addPixmap(QPixmap::fromImage(image));
   return icon;
 }
 
