@@ -232,7 +232,7 @@ TEST(TromakeBuild, UntracedMosaicTargetsAreTheCellsMostlyInsideAndNoLineFollowsT
     const std::string stem = "blob" + std::to_string(dx);
     const std::vector<uint32_t> mask = BlobMask(dx);
     dir.Write(stem + ".bmp", BuildBmp(240, 160, mask));
-    dir.Write(stem + ".puzzle", ToBytes("size 240 160\nmosaic 40\nseed 5\ndecoys 3\ndetail 2\nhidden " + stem + ".bmp\n"));
+    dir.Write(stem + ".puzzle", ToBytes("size 240 160\nmosaic 40\nseed 1\ndecoys 3\ndetail 2\nhidden " + stem + ".bmp\n"));
     const Outcome build = Tromake(dir, "build " + dir.File(stem + ".puzzle") + " -o " + dir.File(stem + ".tro"));
     ASSERT_EQ(build.status, 0) << build.err;
     const tools::Inspection in = tools::InspectArchive(dir.File(stem + ".tro"), engine, /*play=*/false);
@@ -250,7 +250,8 @@ TEST(TromakeBuild, UntracedMosaicTargetsAreTheCellsMostlyInsideAndNoLineFollowsT
     EXPECT_EQ(actual, expected) << dx;
     pictures.push_back(in.picture);
   }
-  // The lines are the same wherever the shape lies.
+  // The lines are the same wherever the shape lies (this seed has crumbs that
+  // the lines pinch off, on both sides of the shape).
   EXPECT_EQ(pictures[0].pixels, pictures[1].pixels);
 }
 
