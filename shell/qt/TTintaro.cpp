@@ -462,12 +462,21 @@ uint32_t TTintaro::MillisecondsSinceMidnightUtc() const {
 
 std::optional<std::string> TTintaro::ShowOpenDialog(const std::string& title, const std::string& filter,
                                                     const std::string& firstFolder) {
-  QFileDialog dialog(this, FromStd(title));
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  // A typed name need not exist; the Load command reports what it finds.
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  // One dialog for the window's life: every new one adds its icons to Qt's
+  // pixmap cache under new keys, and the memory grew with every Load.
+  if (!openDialog_) {
+    openDialog_ = new QFileDialog(this);
+    openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name need not exist; the Load command reports what it finds.
+    openDialog_->setFileMode(QFileDialog::AnyFile);
+    openDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
+  }
+  QFileDialog& dialog = *openDialog_;
+  dialog.setWindowTitle(FromStd(title));
+  // Each Load starts, as a new dialog would, at the first filter with no
+  // name typed.
   dialog.setNameFilters(NameFilters(filter));
+  dialog.selectFile(QString());
   const QString folder = firstFolder.empty() ? lastOpenFolder_ : FromStd(firstFolder);
   if (!folder.isEmpty()) dialog.setDirectory(folder);
   SyncView();

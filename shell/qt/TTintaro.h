@@ -174,6 +174,7 @@ class TTintaro : public QMainWindow, public ShellUi {
   QPointer<TOptions> options_;
   QPointer<TAboutBoxTRO> about_;
   std::unique_ptr<HelpWindow> help_;
+  QPointer<QFileDialog> openDialog_;
   QString lastOpenFolder_;
   QWindow* focusWindow_ = nullptr;
   // The Clue window or the About box lost the focus by being hidden.

@@ -4,10 +4,15 @@
 // the resident memory after warm-up and at the end, and every step that took
 // longer than its tick.
 //   soak_tintaro PROGRAM_DIR [TICKS] [MOVES]
+// The loads mode instead loads the first bundled puzzle COUNT times through
+// the Load button and the real, modal open dialog, and reports the resident
+// memory as the Loads go on.
+//   soak_tintaro PROGRAM_DIR loads [COUNT]
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <algorithm>
 #include <cstdlib>
@@ -28,6 +33,9 @@ namespace {
 
 constexpr int kTickMs = 10;
 constexpr int kWarmUpTicks = 1000;
+// How long the open dialog stays up in the loads mode: long enough to be
+// shown, list its folder and paint.
+constexpr int kDialogShownMs = 150;
 
 long ResidentKiB() {
   std::ifstream status("/proc/self/status");
@@ -51,18 +59,52 @@ class StepClock : public QObject {
   }
 };
 
+// Loads one puzzle `count` times as a player does: the Load button opens the
+// modal open dialog, which is answered by choosing the file in it.
+int RunLoads(TTintaro& window, const QString& puzzle, long count) {
+  const long reportAt[] = {1, 10, 20, 25, 50, 100, 150, 200, 400, 1000};
+  std::printf("puzzle %s\nresident memory KiB: start %ld\n", qPrintable(puzzle), ResidentKiB());
+  for (long load = 1; load <= count; ++load) {
+    bool answered = false;
+    // Runs inside the dialog's own event loop.
+    QTimer::singleShot(kDialogShownMs, &window, [&] {
+      auto* dialog = window.findChild<QFileDialog*>();
+      if (!dialog) return;
+      // Typed into the file name box, as a player does; selectFile leaves a
+      // box that has the focus alone.
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (!name) return;
+      name->setText(puzzle);
+      static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+      answered = true;
+    });
+    window.Button(TTintaro::LoadTool)->click();
+    QApplication::processEvents();
+    if (!answered || window.Shell().State().Finished) {
+      std::fprintf(stderr, "load %ld: the puzzle did not open\n", load);
+      return 1;
+    }
+    if (load == count || std::find(std::begin(reportAt), std::end(reportAt), load) != std::end(reportAt)) {
+      std::printf("after %ld Loads: %ld\n", load, ResidentKiB());
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: soak_tintaro PROGRAM_DIR [TICKS] [MOVES]\n");
+    std::fprintf(stderr, "usage: soak_tintaro PROGRAM_DIR [TICKS] [MOVES] | PROGRAM_DIR loads [COUNT]\n");
     return 2;
   }
   const QString programDir = QString::fromLocal8Bit(argv[1]);
-  const long ticks = argc > 2 ? std::stol(argv[2]) : 100'000;
-  const long moves = argc > 3 ? std::stol(argv[3]) : 10'000;
+  const bool loadsMode = argc > 2 && std::string(argv[2]) == "loads";
+  const long ticks = argc > 2 && !loadsMode ? std::stol(argv[2]) : 100'000;
+  const long moves = argc > 3 && !loadsMode ? std::stol(argv[3]) : 10'000;
 
   TTintaro window((programDir + "/tintaro").toStdString(), {});
   int errorBoxes = 0, limitBoxes = 0;
@@ -75,7 +117,7 @@ int main(int argc, char** argv) {
     return int(QMessageBox::Ok);
   };
   QString nextFile;
-  window.runOpenDialog = [&](QFileDialog&) -> std::optional<QString> { return nextFile; };
+  if (!loadsMode) window.runOpenDialog = [&](QFileDialog&) -> std::optional<QString> { return nextFile; };
   TAboutBox clue(&window);
   TOkCanclDlg hintLimit(&window);
   TOptions options(&window);
@@ -83,6 +125,16 @@ int main(int argc, char** argv) {
   window.AttachWindows(&clue, &hintLimit, &options, &about);
   window.show();
   QApplication::processEvents();
+  if (loadsMode) {
+    const QStringList puzzles = QDir(programDir + "/Puzzles").entryList({"*.tro"}, QDir::Files, QDir::Name);
+    if (puzzles.isEmpty()) {
+      std::fprintf(stderr, "soak: no puzzle in %s/Puzzles\n", qPrintable(programDir));
+      return 1;
+    }
+    const int result = RunLoads(window, programDir + "/Puzzles/" + puzzles.first(), argc > 3 ? std::stol(argv[3]) : 200);
+    window.close();
+    return result == 0 && errorBoxes == 0 ? 0 : 1;
+  }
 
   // The largest puzzle that does not lock its mode.
   TintaroShell& shell = window.Shell();
