@@ -15,5 +15,6 @@ install_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
   libgtest-dev libjpeg62-turbo-dev libzip-dev
-  qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-image-formats-plugins fonts-dejavu-core
+  libopencv-dev libopencv-contrib-dev
   dpkg-dev desktop-file-utils appstream nodejs lintian xvfb xauth x11-utils xdotool)

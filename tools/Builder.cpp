@@ -80,7 +80,12 @@ std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
   int w = s.width.value_or(0), h = s.height.value_or(0);
   Picture lines;
   bool haveLines = false;
-  if (!s.drawing.empty()) {
+  if (rq.drawingPicture.width > 0) {
+    lines = rq.drawingPicture;
+    w = lines.width;
+    h = lines.height;
+    haveLines = true;
+  } else if (!s.drawing.empty()) {
     if (EndsWithNoCase(s.drawing, ".bmp")) {
       if (std::string e = LoadBmp(Resolve(rq, s.drawing), lines); !e.empty()) return e;
       if (s.width && (lines.width != w || lines.height != h))
@@ -105,6 +110,9 @@ std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
 
   if (!withHidden) {
     // Nothing hidden: the mosaic and the classification see an empty mask.
+  } else if (!rq.hiddenMask.empty()) {
+    if (rq.hiddenMask.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) return "the hidden mask must be the picture's size";
+    d.hidden = rq.hiddenMask;
   } else if (!rq.hiddenSvgText.empty() || EndsWithNoCase(s.hidden, ".svg")) {
     std::string error;
     const std::string svg = rq.hiddenSvgText.empty() ? FileText(rq, s.hidden, error) : rq.hiddenSvgText;
@@ -227,6 +235,10 @@ void Order(std::vector<SeedPoint>& points, TargetOrder order, int w, int h) {
 
 std::string MakeClue(const BuildRequest& rq, const Drawn& d, const Classified& c, Picture& clue) {
   const PuzzleSource& s = rq.source;
+  if (rq.cluePicture.width > 0) {
+    clue = rq.cluePicture;
+    return "";
+  }
   if (!s.clue.empty()) {
     if (EndsWithNoCase(s.clue, ".bmp")) return LoadBmp(Resolve(rq, s.clue), clue);
     std::string error;

@@ -16,6 +16,11 @@ struct BuildRequest {
   std::string baseDir;        // files named by the source are found here
   std::string name;           // picture base name when the source gives none
   std::string hiddenSvgText;  // the hidden shape's SVG in place of source.hidden
+  // Made by the caller in place of the source's files, when not empty: the
+  // drawing (pure black on white), its hidden mask (1 = hidden) and the clue.
+  Picture drawingPicture;
+  std::vector<uint8_t> hiddenMask;
+  Picture cluePicture;
 };
 
 struct BuildReport {

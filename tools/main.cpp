@@ -21,6 +21,7 @@
 #include "tools/Builder.h"
 #include "tools/Checker.h"
 #include "tools/ContactSheet.h"
+#include "tools/PicturePuzzle.h"
 #include "tools/PuzzleSource.h"
 #include "tools/Regions.h"
 #include "tools/Render.h"
@@ -45,6 +46,17 @@ Makes and checks Tintaro puzzle archives (.tro).
                                   a mosaic of about N regions over a shape:
                                   heart star circle diamond moon drop arrow cross
                                   (defaults: seed 1, 600x400, 40 regions, heart)
+  picture IMAGE -o PUZZLE.tro [--difficulty easy|medium|hard]
+          [--mode any|normal|crazy|insane] [--seed N] [--subject MASK]
+                                  a puzzle of a photo or drawing (PNG, JPEG,
+                                  BMP, GIF, WebP, SVG): the cells follow the
+                                  picture, its subject is hidden in them and
+                                  the picture itself is the clue. The subject
+                                  is the opaque part of a cut-out, the MASK's
+                                  non-white part, or else found in the photo.
+                                  The puzzle is checked; a locked crazy or
+                                  insane one is made smaller until it can be
+                                  won (defaults: medium, any, seed 1)
   check PUZZLE.tro... [--modes MODE,...] [--seed N]
         [--source SOURCE... [--max-given-away PERCENT]]
                                   report every fault a player would meet, then
@@ -69,8 +81,8 @@ Makes and checks Tintaro puzzle archives (.tro).
                                   underneath; N puzzles a row (default 4)
   --help, --version
 
-The output of build and generate depends only on the input: the same source
-gives the same bytes. See tools/README.md for the source format.
+The output of build, generate and picture depends only on the input: the
+same source or picture gives the same bytes. See tools/README.md for the source format.
 )";
 
 // File names and faults may quote an archive's entry names: printed escaped.
@@ -240,6 +252,8 @@ int Generate(const Args& a) {
   return 0;
 }
 
+std::string GivenAwayLine(const Picture& without, std::optional<int> limit, Inspection& in);
+
 // How much of the targets' outline only the hidden picture drew: the puzzle
 // against its source built hiding nothing. Adds a fault when the puzzle was
 // not built from the source or gives more away than `limit` percent.
@@ -259,6 +273,13 @@ std::string MeasureOutline(const std::string& sourcePath, std::optional<int> lim
     faults.push_back("its picture is not the one " + sourcePath + " builds");
     return "";
   }
+  return GivenAwayLine(without, limit, in);
+}
+
+// The outline measure against `without`, the puzzle's drawing made as if
+// nothing were hidden.
+std::string GivenAwayLine(const Picture& without, std::optional<int> limit, Inspection& in) {
+  std::vector<std::string>& faults = in.faults;
   const RegionMap map = FindRegions(in.picture);
   std::vector<uint8_t> isTarget(map.regions.size(), 0);
   for (const SeedPoint& t : in.targets)
@@ -313,6 +334,64 @@ int Check(const Args& a) {
               << in.strays.size() << " strays, solved by playing\n";
   }
   return status;
+}
+
+// A locked Crazy or Insane puzzle lost in most games is made again smaller,
+// with fewer cells: fewer, smaller targets offer the floods fewer pixels.
+constexpr double kLockedScales[] = {1.0, 0.8, 0.64, 0.5, 0.4, 0.32, 0.25};
+
+int MakePicture(const Args& a) {
+  if (a.positional.size() != 1 || a.output.empty())
+    return Usage("picture takes IMAGE -o PUZZLE.tro [--difficulty easy|medium|hard] [--mode any|normal|crazy|insane] "
+                 "[--seed N] [--subject MASK]");
+  PictureRequest rq;
+  rq.imagePath = a.positional[0];
+  for (const auto& [key, value] : a.options) {
+    if (key == "--difficulty") {
+      if (!ParseDifficulty(value, rq.difficulty)) return Usage("--difficulty takes easy, medium or hard");
+    } else if (key == "--mode") {
+      if (value == "any") rq.mode = ModeLock::None;
+      else if (value == "normal") rq.mode = ModeLock::Normal;
+      else if (value == "crazy") rq.mode = ModeLock::Crazy;
+      else if (value == "insane") rq.mode = ModeLock::Insane;
+      else return Usage("--mode takes any, normal, crazy or insane");
+    } else if (key == "--seed") {
+      const auto v = Integer(value);
+      if (!v || *v < 0 || *v > UINT32_MAX) return Usage("--seed takes 0 ... 4294967295");
+      rq.seed = static_cast<uint32_t>(*v);
+    } else if (key == "--subject") {
+      rq.subjectPath = value;
+    }
+  }
+  const std::string engine = EngineDir();
+  const PlayRequest simulate;
+  for (const double scale : kLockedScales) {
+    rq.scale = scale;
+    BuildRequest build;
+    build.name = NameFromOutput(a.output);
+    PictureFacts facts;
+    if (std::string e = PreparePicturePuzzle(rq, build, facts); !e.empty()) return Fail("", e);
+    const BuildReport built = BuildPuzzle(build, a.output);
+    if (!built.error.empty()) return Fail(rq.imagePath, built.error);
+    Inspection in = InspectArchive(a.output, engine, /*play=*/true, &simulate);
+    const std::string outline = GivenAwayLine(facts.withoutSubject, std::nullopt, in);
+    const bool lost = std::any_of(in.plays.begin(), in.plays.end(), [](const PlayReport& r) { return !LockFault(r).empty(); });
+    if (lost && scale != kLockedScales[std::size(kLockedScales) - 1]) continue;
+    std::cout << PrintableText(a.output) << ": " << facts.width << " x " << facts.height << ", subject "
+              << facts.subjectFrom << ": " << std::lround(facts.subjectShare * 100) << " % of the picture, "
+              << built.targets << " targets, " << built.strays << " strays, " << outline << "\n";
+    for (const PlayReport& r : in.plays) std::cout << PrintableText(a.output) << ": " << ReportLine(r) << "\n";
+    if (in.faults.empty()) return 0;
+    // A puzzle that fails its check is not left behind to pass for a good one.
+    std::error_code ec;
+    fs::remove(a.output, ec);
+    for (const std::string& f : in.faults) Fail(a.output, f);
+    if (lost)
+      Fail(rq.imagePath, "cannot be won in its locked mode even at " + std::to_string(facts.width) + " x " +
+                             std::to_string(facts.height) + ": choose --mode any or normal, or a smaller subject");
+    return kExitFault;
+  }
+  return kExitFault;
 }
 
 std::string HintText(const Inspection& in) {
@@ -424,6 +503,7 @@ int main(int argc, char** argv) {
   if (command == "build") args = Split(words, {}, {}, fault);
   else if (command == "check") args = Split(words, {"--modes", "--seed", "--source", "--max-given-away"}, {}, fault);
   else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape"}, {}, fault);
+  else if (command == "picture") args = Split(words, {"--difficulty", "--mode", "--seed", "--subject"}, {}, fault);
   else if (command == "info") args = Split(words, {}, {"--json"}, fault);
   else if (command == "render") args = Split(words, {}, {"--unsolved"}, fault);
   else if (command == "sheet") args = Split(words, {"--columns"}, {}, fault);
@@ -447,5 +527,6 @@ int main(int argc, char** argv) {
   if (command == "build") return Build(*args);
   if (command == "generate") return Generate(*args);
   if (command == "sheet") return Sheet(*args);
+  if (command == "picture") return MakePicture(*args);
   return Render(*args);
 }

@@ -1,0 +1,161 @@
+// Qt decodes; the declared size is checked first, a JPEG is decoded straight
+// to the size it is wanted at, and Qt's allocation limit stops any other
+// format that would need too much memory.
+#include "tools/PictureInput.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/picture/Picture.h"
+#include "tools/SourceFiles.h"
+#include "tools/SvgReferences.h"
+
+namespace tintaro::tools {
+
+namespace {
+
+// Decoded pixels Qt may allocate for one picture, in MiB: a 64-megapixel
+// picture at four bytes a pixel.
+constexpr int kAllocationLimitMiB = 256;
+constexpr int kMinFittedSide = 16;
+
+QSize Fit(QSizeF size, int maxWidth, int maxHeight) {
+  const double scale = std::min(maxWidth / size.width(), maxHeight / size.height());
+  return QSize(std::max(1, static_cast<int>(std::lround(size.width() * scale))),
+               std::max(1, static_cast<int>(std::lround(size.height() * scale))));
+}
+
+bool LooksLikeSvg(const std::string& path, const QByteArray& bytes) {
+  const std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+  if (tail == ".svg" || tail == ".SVG") return true;
+  const QByteArray head = bytes.left(512).trimmed();
+  return head.startsWith("<svg") || (head.startsWith("<?xml") && head.contains("<svg"));
+}
+
+std::string ReadSvg(const QByteArray& bytes, int maxWidth, int maxHeight, QImage& image) {
+  const std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
+  // Qt's renderer reads linked pictures while it parses: vet the text first.
+  if (std::string fault = SvgReferenceFault(text); !fault.empty()) return fault;
+  QSvgRenderer renderer(bytes);
+  if (!renderer.isValid()) return "not a valid SVG drawing";
+  const QRectF box = renderer.viewBoxF();
+  if (box.width() <= 0 || box.height() <= 0) return "the SVG drawing has no size";
+  const QSize size = Fit(box.size(), maxWidth, maxHeight);
+  image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
+  return "";
+}
+
+// The decoders' own warnings (libjpeg's "Corrupt JPEG data") would add lines
+// to the one fault line a bad picture gets.
+void DropDecoderNotes(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+struct QuietDecoders {
+  QtMessageHandler previous = qInstallMessageHandler(DropDecoderNotes);
+  ~QuietDecoders() { qInstallMessageHandler(previous); }
+};
+
+std::string ReadRaster(QByteArray& bytes, int maxWidth, int maxHeight, QImage& image) {
+  const QuietDecoders quiet;
+  QImageReader::setAllocationLimit(kAllocationLimitMiB);
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  reader.setAutoTransform(true);
+  if (!reader.canRead()) return "not a picture this program can read (PNG, JPEG, BMP, GIF, WebP or SVG)";
+  const QSize declared = reader.size();
+  if (declared.isValid()) {
+    if (declared.isEmpty()) return "the picture is empty";
+    if (!PictureSizeAllowed(declared.width(), declared.height()))
+      return std::to_string(declared.width()) + " x " + std::to_string(declared.height()) +
+             " pixels: too large (at most 32768 a side and 64 megapixels)";
+    // The scaled size is in the stored orientation, before EXIF turns it.
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSizeF upright = turned ? QSizeF(declared.height(), declared.width()) : QSizeF(declared);
+    const QSize fitted = Fit(upright, maxWidth, maxHeight);
+    // Only shrinking saves work; a small picture is enlarged smoothly below.
+    if (fitted.width() < upright.width()) reader.setScaledSize(turned ? fitted.transposed() : fitted);
+  }
+  if (!reader.read(&image)) return "cannot read the picture: " + reader.errorString().toStdString();
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return "the picture is empty";
+  return "";
+}
+
+}  // namespace
+
+std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, PictureInput& out) {
+  std::string raw;
+  if (std::string e = ReadRegularFile(path, kMaxPictureFileBytes, raw); !e.empty()) return e;
+  if (raw.empty()) return "the file is empty";
+  QByteArray bytes(raw.data(), static_cast<qsizetype>(raw.size()));
+  raw.clear();
+  raw.shrink_to_fit();
+  QImage image;
+  const std::string fault = LooksLikeSvg(path, bytes) ? ReadSvg(bytes, maxWidth, maxHeight, image)
+                                                      : ReadRaster(bytes, maxWidth, maxHeight, image);
+  if (!fault.empty()) return fault;
+  const QSize fitted = Fit(QSizeF(image.size()), maxWidth, maxHeight);
+  if (fitted.width() < kMinFittedSide || fitted.height() < kMinFittedSide)
+    return "the picture is " + std::to_string(image.width()) + " x " + std::to_string(image.height()) +
+           ": too narrow to make a puzzle of";
+  if (fitted != image.size()) image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  out.opaque.clear();
+  if (argb.hasAlphaChannel()) {
+    out.opaque.resize(static_cast<size_t>(argb.width()) * static_cast<size_t>(argb.height()));
+    size_t clear = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+      for (int x = 0; x < argb.width(); ++x) {
+        const bool opaque = qAlpha(row[x]) >= 128;
+        out.opaque[static_cast<size_t>(y) * static_cast<size_t>(argb.width()) + static_cast<size_t>(x)] = opaque;
+        clear += !opaque;
+      }
+    }
+    // A few clear pixels, such as a soft edge, do not make a cut-out.
+    if (clear * 100 < out.opaque.size()) out.opaque.clear();
+  }
+  out.colour = QImage(argb.size(), QImage::Format_RGB888);
+  out.colour.fill(Qt::white);
+  QPainter painter(&out.colour);
+  painter.drawImage(0, 0, argb);
+  return "";
+}
+
+std::string ReadSubjectMask(const std::string& path, int width, int height, std::vector<uint8_t>& mask) {
+  PictureInput drawn;
+  if (std::string e = ReadPicture(path, width, height, drawn); !e.empty()) return e;
+  // With transparency the opaque part is the subject, else what is not
+  // white. Nearly white counts as white: a mask saved as JPEG is not exact.
+  QImage marks(drawn.colour.size(), QImage::Format_Grayscale8);
+  for (int y = 0; y < marks.height(); ++y) {
+    const uchar* row = drawn.colour.constScanLine(y);
+    for (int x = 0; x < marks.width(); ++x) {
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(marks.width()) + static_cast<size_t>(x);
+      const bool white = row[3 * x] > 240 && row[3 * x + 1] > 240 && row[3 * x + 2] > 240;
+      marks.scanLine(y)[x] = (drawn.opaque.empty() ? !white : drawn.opaque[i] != 0) ? 255 : 0;
+    }
+  }
+  // Drawn over the picture, the mask has its proportions: stretching makes
+  // up the rounding.
+  marks = marks.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  mask.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = marks.constScanLine(y)[x] != 0;
+  return "";
+}
+
+}  // namespace tintaro::tools

@@ -1,0 +1,32 @@
+// Reading the player's own picture for `tromake picture`: any format Qt's
+// image plugins read, or an SVG, turned upright, scaled to fit a box, with
+// its transparent part known. Bad or huge input is one fault line, found
+// before much is decoded.
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tintaro::tools {
+
+// The largest file a picture may come in: a photo of many megapixels fits.
+inline constexpr size_t kMaxPictureFileBytes = size_t{128} << 20;
+
+struct PictureInput {
+  QImage colour;  // Format_RGB888, laid on white where the picture was transparent
+  // 1 where the picture is opaque; empty when under 1 % of it is transparent.
+  std::vector<uint8_t> opaque;
+};
+
+// Reads the picture at `path`, scaled (up or down, proportions kept) to fit
+// maxWidth x maxHeight. Empty on success, else the fault.
+std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, PictureInput& out);
+
+// A mask the user drew, read like a picture and stretched to width x height:
+// 1 where it is opaque and not white.
+std::string ReadSubjectMask(const std::string& path, int width, int height, std::vector<uint8_t>& mask);
+
+}  // namespace tintaro::tools

@@ -1,0 +1,37 @@
+// The main subject of a photo, found by OpenCV's GrabCut: the picture's
+// middle is the first guess at the subject, its rim the background; the cut
+// is cleaned of specks and run again from its own answer.
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tintaro::tools {
+
+// A subject below this share of the picture is too small to play, above the
+// other it leaves nothing around it to tell it from.
+inline constexpr double kMinSubjectShare = 0.03;
+inline constexpr double kMaxSubjectShare = 0.85;
+
+struct FoundSubject {
+  std::vector<uint8_t> mask;  // width * height, 1 on the subject
+  // Pieces of the cut larger than a speck, and the share of the subject the
+  // largest holds: many pieces with no main one are no single subject.
+  int pieces = 0;
+  double largestShare = 1;
+};
+
+// `colour` is Format_RGB888. The same picture always gives the same mask.
+FoundSubject FindSubject(const QImage& colour);
+
+// The fault of a subject covering `share` of the picture; "" when it can be
+// played. `way` says what to do about it.
+std::string SubjectShareFault(double share, const std::string& way);
+
+// Share of the mask's pixels that are set.
+double MaskShare(const std::vector<uint8_t>& mask);
+
+}  // namespace tintaro::tools
