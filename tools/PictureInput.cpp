@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "core/picture/Picture.h"
 #include "tools/SourceFiles.h"
 #include "tools/SvgReferences.h"
@@ -57,13 +60,31 @@ std::string ReadSvg(const QByteArray& bytes, int maxWidth, int maxHeight, QImage
   return "";
 }
 
-// The decoders' own warnings (libjpeg's "Corrupt JPEG data") would add lines
-// to the one fault line a bad picture gets.
+// The decoders' own notes would add lines to the one fault line a bad
+// picture gets: libjpeg's ("Corrupt JPEG data") come through Qt's messages,
+// libpng's errors straight to the error stream, which is closed meanwhile.
 void DropDecoderNotes(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-struct QuietDecoders {
-  QtMessageHandler previous = qInstallMessageHandler(DropDecoderNotes);
-  ~QuietDecoders() { qInstallMessageHandler(previous); }
+class QuietDecoders {
+ public:
+  QuietDecoders() : previous_(qInstallMessageHandler(DropDecoderNotes)), saved_(::dup(STDERR_FILENO)) {
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+    if (null >= 0) ::close(null);
+  }
+  ~QuietDecoders() {
+    if (saved_ >= 0) {
+      ::dup2(saved_, STDERR_FILENO);
+      ::close(saved_);
+    }
+    qInstallMessageHandler(previous_);
+  }
+  QuietDecoders(const QuietDecoders&) = delete;
+  QuietDecoders& operator=(const QuietDecoders&) = delete;
+
+ private:
+  QtMessageHandler previous_;
+  int saved_;
 };
 
 std::string ReadRaster(QByteArray& bytes, int maxWidth, int maxHeight, QImage& image) {
