@@ -151,6 +151,40 @@ void Repair(Picture& picture) {
   }
 }
 
+// Each border pixel takes the key most common around it: borders that
+// wandered pixel by pixel through a texture (wood grain, fur) straighten
+// into lines a player can follow.
+void SmoothBorders(int w, int h, int frame, std::vector<int32_t>& key) {
+  constexpr int kReach = 2;
+  for (int pass = 0; pass < 2; ++pass) {
+    std::vector<int32_t> next = key;
+    std::vector<std::pair<int32_t, int>> seen;
+    for (int y = frame; y < h - frame; ++y)
+      for (int x = frame; x < w - frame; ++x) {
+        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        const int32_t k = key[i];
+        if (key[i - 1] == k && key[i + 1] == k && key[i - static_cast<size_t>(w)] == k && key[i + static_cast<size_t>(w)] == k) continue;
+        seen.clear();
+        for (int dy = -kReach; dy <= kReach; ++dy)
+          for (int dx = -kReach; dx <= kReach; ++dx) {
+            const int32_t c = key[static_cast<size_t>(y + dy) * static_cast<size_t>(w) + static_cast<size_t>(x + dx)];
+            if (c < 0) continue;
+            auto it = std::find_if(seen.begin(), seen.end(), [c](const auto& e) { return e.first == c; });
+            if (it == seen.end()) seen.push_back({c, 1});
+            else ++it->second;
+          }
+        // Ties keep the pixel's own key, so a border never moves for nothing.
+        int best = 0;
+        for (const auto& [c, n] : seen)
+          if (n > best || (n == best && c == k)) {
+            best = n;
+            next[i] = c;
+          }
+      }
+    key.swap(next);
+  }
+}
+
 }  // namespace
 
 Picture DrawPictureCells(const QImage& colour, const CellSpec& spec) {
@@ -182,6 +216,7 @@ Picture DrawPictureCells(const QImage& colour, const CellSpec& spec) {
       key[i] = row[x + dx] * 2 + (spec.trace && (*spec.trace)[i] ? 1 : 0);
     }
   }
+  SmoothBorders(w, h, frame, key);
   std::vector<int32_t> piece;
   const int32_t count = Pieces(w, h, key, piece);
   std::vector<int32_t> pieceSide(static_cast<size_t>(count), 0);
