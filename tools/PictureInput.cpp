@@ -128,8 +128,8 @@ std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, Pi
   if (!fault.empty()) return fault;
   const QSize fitted = Fit(QSizeF(image.size()), maxWidth, maxHeight);
   if (fitted.width() < kMinFittedSide || fitted.height() < kMinFittedSide)
-    return "the picture is " + std::to_string(image.width()) + " x " + std::to_string(image.height()) +
-           ": too narrow to make a puzzle of";
+    return "fitted to the picture area it is " + std::to_string(fitted.width()) + " x " +
+           std::to_string(fitted.height()) + ": too narrow to make a puzzle of";
   if (fitted != image.size()) image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
   const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
