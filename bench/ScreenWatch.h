@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -87,6 +88,25 @@ inline long ResidentKib(pid_t pid) {
   return -1;
 }
 
+// The processor time a process has used so far, all its threads, in
+// milliseconds (the scheduler's nanosecond count; the tick-based count in
+// /proc/PID/stat is too coarse for start-up). -1 when it is gone.
+inline double ProcessorMs(pid_t pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  std::error_code error;
+  double ns = 0;
+  bool any = false;
+  for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+    std::ifstream schedstat(task.path() / "schedstat");
+    unsigned long long running = 0;
+    if (schedstat >> running) {
+      ns += static_cast<double>(running);
+      any = true;
+    }
+  }
+  return any ? ns / 1e6 : -1;
+}
+
 // What to wait for: the window whose first frame counts, recognised by its
 // title and by at least `blackPixels` pure black pixels in it (a picture of
 // black lines on white is on screen), and the window whose first paint is
@@ -101,6 +121,8 @@ struct WatchSpec {
 struct WatchResult {
   Clock::time_point firstFrame{};
   Clock::time_point greeting{};
+  // At the first frame.
+  double processorMs = -1;
   long residentKib = -1;
 };
 
@@ -170,6 +192,7 @@ class WindowWatch {
         // what made it complete; then the frame is no earlier than now.
         framed = true;
         result.firstFrame = MoreDrawingQueued(window) ? Clock::now() : received;
+        result.processorMs = ProcessorMs(pid);
         if (spec.greetingTitle.empty()) {
           greeted = true;
           result.greeting = result.firstFrame;
