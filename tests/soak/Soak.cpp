@@ -10,6 +10,7 @@
 //   soak_tintaro PROGRAM_DIR loads [COUNT]
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -36,6 +37,15 @@ constexpr int kWarmUpTicks = 1000;
 // How long the open dialog stays up in the loads mode: long enough to be
 // shown, list its folder and paint.
 constexpr int kDialogShownMs = 150;
+
+// Every bundled puzzle, in the pack folders below Puzzles, by path.
+QStringList BundledPuzzles(const QString& programDir) {
+  QStringList paths;
+  QDirIterator it(programDir + "/Puzzles", {"*.tro"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) paths << it.next();
+  paths.sort();
+  return paths;
+}
 
 long ResidentKiB() {
   std::ifstream status("/proc/self/status");
@@ -126,12 +136,12 @@ int main(int argc, char** argv) {
   window.show();
   QApplication::processEvents();
   if (loadsMode) {
-    const QStringList puzzles = QDir(programDir + "/Puzzles").entryList({"*.tro"}, QDir::Files, QDir::Name);
+    const QStringList puzzles = BundledPuzzles(programDir);
     if (puzzles.isEmpty()) {
       std::fprintf(stderr, "soak: no puzzle in %s/Puzzles\n", qPrintable(programDir));
       return 1;
     }
-    const int result = RunLoads(window, programDir + "/Puzzles/" + puzzles.first(), argc > 3 ? std::stol(argv[3]) : 200);
+    const int result = RunLoads(window, puzzles.first(), argc > 3 ? std::stol(argv[3]) : 200);
     window.close();
     return result == 0 && errorBoxes == 0 ? 0 : 1;
   }
@@ -141,8 +151,8 @@ int main(int argc, char** argv) {
   const PuzzleState& s = shell.State();
   QString largest;
   long largestArea = 0;
-  for (const QString& name : QDir(programDir + "/Puzzles").entryList({"*.tro"}, QDir::Files, QDir::Name)) {
-    nextFile = programDir + "/Puzzles/" + name;
+  for (const QString& puzzle : BundledPuzzles(programDir)) {
+    nextFile = puzzle;
     window.Invoke([&] { shell.LoadButtonClick(); });
     const long area = long{shell.Surface().Width()} * shell.Surface().Height();
     if (!s.Finished && !s.CrazyOnly && !s.InsaneOnly && !s.NormalOnly && area > largestArea) {
