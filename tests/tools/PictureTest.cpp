@@ -165,6 +165,30 @@ TEST(PictureTest, SameSeedSameArchive) {
   EXPECT_NE(first, make("4", "c"));
 }
 
+// Locked to Insane, a puzzle is made smaller until half the simulated games
+// are won; a subject too large to survive the floods even at a quarter of
+// the size is refused and no file is left.
+TEST(PictureTest, LockedInsaneIsWonOrRefused) {
+  const TempFolder dir;
+  TwoColours(400, 300, qRgb(200, 60, 40), qRgb(70, 150, 80)).save(QString::fromStdString(dir.File("ellipse.png")));
+  QImage slab(400, 300, QImage::Format_ARGB32);
+  slab.fill(qRgba(0, 0, 0, 0));
+  for (int y = 15; y < 285; ++y)
+    for (int x = 20; x < 380; ++x) slab.setPixel(x, y, qRgba(200, 60, 40, 255));
+  slab.save(QString::fromStdString(dir.File("slab.png")));
+
+  const Outcome won = Tromake(dir, "picture " + dir.File("ellipse.png") + " --mode insane -o " + dir.File("won.tro"));
+  EXPECT_EQ(won.status, 0) << won.err;
+  EXPECT_EQ(won.out.find("649 x 487"), std::string::npos) << won.out;
+  EXPECT_NE(won.out.find("insane (locked): won"), std::string::npos) << won.out;
+  EXPECT_EQ(Tromake(dir, "check " + dir.File("won.tro")).status, 0);
+
+  const Outcome lost = Tromake(dir, "picture " + dir.File("slab.png") + " --mode insane -o " + dir.File("lost.tro"));
+  EXPECT_EQ(lost.status, 1);
+  EXPECT_NE(lost.err.find("cannot be won in its locked mode even at 162 x 122"), std::string::npos) << lost.err;
+  EXPECT_FALSE(FileExists(dir.File("lost.tro")));
+}
+
 // APP1 holding EXIF orientation 6: the stored picture is to be turned a
 // quarter clockwise to stand upright.
 Bytes TurnedJpeg(int w, int h) {
