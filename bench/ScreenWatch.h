@@ -178,27 +178,30 @@ class WindowWatch {
       XEvent event;
       XNextEvent(display_, &event);
       const Clock::time_point received = Clock::now();
-      if (event.type == MapNotify) {
-        const Window window = event.xmap.window;
-        titles_[window] = Title(window);
-        XDamageCreate(display_, window, XDamageReportRawRectangles);
+      // Watched from its creation, a window cannot be drawn into unseen: a
+      // client draws only after the window is mapped and exposed.
+      if (event.type == CreateNotify) {
+        XDamageCreate(display_, event.xcreatewindow.window, XDamageReportRawRectangles);
         continue;
       }
-      if (event.type != damageEventBase_ + XDamageNotify) continue;
-      const Window window = reinterpret_cast<XDamageNotifyEvent&>(event).drawable;
+      const bool mapped = event.type == MapNotify;
+      if (!mapped && event.type != damageEventBase_ + XDamageNotify) continue;
+      const Window window = mapped ? event.xmap.window : reinterpret_cast<XDamageNotifyEvent&>(event).drawable;
+      // Titles are set before a window is mapped.
+      if (mapped) titles_[window] = Title(window);
       const std::string& title = titles_[window];
       if (!framed && title == spec.frameWindowTitle && CountBlackPixels(window) >= spec.blackPixels) {
         // Drawing that reached the server before the picture was read may be
         // what made it complete; then the frame is no earlier than now.
         framed = true;
-        result.firstFrame = MoreDrawingQueued(window) ? Clock::now() : received;
+        result.firstFrame = mapped || MoreDrawingQueued(window) ? Clock::now() : received;
         result.processorMs = ProcessorMs(pid);
         if (spec.greetingTitle.empty()) {
           greeted = true;
           result.greeting = result.firstFrame;
           result.residentKib = ResidentKib(pid);
         }
-      } else if (!greeted && !spec.greetingTitle.empty() && title == spec.greetingTitle) {
+      } else if (!mapped && !greeted && !spec.greetingTitle.empty() && title == spec.greetingTitle) {
         greeted = true;
         result.greeting = received;
         result.residentKib = ResidentKib(pid);
