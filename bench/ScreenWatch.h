@@ -10,6 +10,7 @@
 #include <X11/extensions/Xdamage.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +36,9 @@ class VirtualScreen {
     pid_ = ::fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
+      // A benchmark that dies leaves no server behind; the program under
+      // watch then loses its display and ends too.
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       ::close(pipeFds[0]);
       const std::string fd = std::to_string(pipeFds[1]);
       // A white root: a window that shows through before its first paint is
