@@ -66,5 +66,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded by Qt at run time, so the library scan cannot see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# tromake picture reads WebP (and TIFF) photos through these Qt plugins.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)

@@ -33,7 +33,6 @@ struct PictureFacts {
   Picture withoutSubject;
 };
 
-
 // Reads the picture, finds its subject and draws its cells into a build
 // request for BuildPuzzle. Empty on success, else the fault.
 std::string PreparePicturePuzzle(const PictureRequest& request, BuildRequest& build, PictureFacts& facts);
