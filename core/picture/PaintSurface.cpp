@@ -46,6 +46,10 @@ void PaintSurface::LoadPicture(const std::string& path) {
   }
   DecodePicture(row.format, fileBytes_, spare_);
   std::swap(picture_, spare_);
+  // The next reload (an unpaint) decodes into the spare: give it the
+  // picture's size now, its pages written, so that reload inside a move
+  // neither allocates nor faults memory in. A large one is given back below.
+  if (spare_.pixels.capacity() < picture_.pixels.size()) spare_.pixels.assign(picture_.pixels.size(), 0);
   hasPicture_ = true;
   if (picture_.width > 0 && picture_.height > 0) {
     controlWidth_ = picture_.width;
