@@ -28,6 +28,7 @@ namespace {
 // picture at four bytes a pixel.
 constexpr int kAllocationLimitMiB = 256;
 constexpr int kMinFittedSide = 16;
+constexpr qsizetype kMaxSvgBytes = qsizetype{16} << 20;
 
 QSize Fit(QSizeF size, int maxWidth, int maxHeight) {
   const double scale = std::min(maxWidth / size.width(), maxHeight / size.height());
@@ -123,8 +124,11 @@ std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, Pi
   raw.clear();
   raw.shrink_to_fit();
   QImage image;
-  const std::string fault = LooksLikeSvg(path, bytes) ? ReadSvg(bytes, maxWidth, maxHeight, image)
-                                                      : ReadRaster(bytes, maxWidth, maxHeight, image);
+  const bool svg = LooksLikeSvg(path, bytes);
+  // A drawing is parsed whole and drawn element by element: its text is
+  // kept to what a drawing needs, so it too is made within seconds.
+  if (svg && bytes.size() > kMaxSvgBytes) return "an SVG drawing may be at most 16 MiB";
+  const std::string fault = svg ? ReadSvg(bytes, maxWidth, maxHeight, image) : ReadRaster(bytes, maxWidth, maxHeight, image);
   if (!fault.empty()) return fault;
   const QSize fitted = Fit(QSizeF(image.size()), maxWidth, maxHeight);
   if (fitted.width() < kMinFittedSide || fitted.height() < kMinFittedSide)
