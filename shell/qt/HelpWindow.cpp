@@ -20,7 +20,8 @@ HelpWindow::HelpWindow() {
   setWindowTitle(QStringLiteral("Tintaro Help"));
   setWindowIcon(ProgramIcon());
   setOpenExternalLinks(true);
-  resize(640, 560);
+  // Narrow enough to fit beside the game on a common wide screen.
+  resize(560, 600);
   for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
     auto* shortcut = new QShortcut(keys, this);
     connect(shortcut, &QShortcut::activated, this, &QWidget::close);
@@ -46,16 +47,11 @@ void HelpWindow::ShowPage(const QString& file, const QWidget* mainWindow) {
 }
 
 void HelpWindow::ShowBeside(const QWidget* mainWindow) {
-  if (!placed_ && mainWindow) {
-    const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
-    const QSize frame = frameGeometry().size();
-    if (const auto corner = screen ? BesidePosition(mainWindow->frameGeometry(), frame, screen->availableGeometry())
-                                   : std::nullopt) {
-      placed_ = true;
-      move(*corner);
-    }
+  const QScreen* screen = mainWindow && mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+  if (!placed_ && mainWindow && screen) {
+    placed_ = true;
+    move(BesidePosition(mainWindow->frameGeometry(), frameGeometry().size(), screen->availableGeometry()));
   }
-  // Without room beside the game it opens centred.
   ShowInFront(this, placed_);
 }
 

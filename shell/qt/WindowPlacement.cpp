@@ -16,13 +16,14 @@ QRect FittedClientGeometry(const QSize& outer, const QMargins& frame, const QRec
   return QRect(corner + QPoint(frame.left(), frame.top()), (size - frameExtra).expandedTo(QSize(1, 1)));
 }
 
-std::optional<QPoint> BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& available) {
+QPoint BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& available) {
   const int top = std::clamp(mainFrame.top(), available.top(), std::max(available.top(), available.bottom() + 1 - size.height()));
-  const QRect right(QPoint(mainFrame.right() + 1, top), size);
-  if (available.contains(right)) return right.topLeft();
-  const QRect left(QPoint(mainFrame.left() - size.width(), top), size);
-  if (available.contains(left)) return left.topLeft();
-  return std::nullopt;
+  const int roomRight = available.right() - mainFrame.right();
+  const int roomLeft = mainFrame.left() - available.left();
+  if (roomRight >= size.width()) return QPoint(mainFrame.right() + 1, top);
+  if (roomLeft >= size.width()) return QPoint(mainFrame.left() - size.width(), top);
+  const int left = roomRight >= roomLeft ? available.right() + 1 - size.width() : available.left();
+  return QPoint(std::max(left, available.left()), top);
 }
 
 }  // namespace tintaro::qt

@@ -7,7 +7,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-#include <optional>
 
 namespace tintaro::qt {
 
@@ -16,8 +15,9 @@ namespace tintaro::qt {
 QRect FittedClientGeometry(const QSize& outer, const QMargins& frame, const QRect& available);
 
 // Where a window of outer size `size` goes beside the main window's frame,
-// top edges aligned: to its right, else to its left; nothing when neither
-// side of the available area has room.
-std::optional<QPoint> BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& available);
+// top edges aligned: to its right, else to its left; when neither side of
+// the available area has room, against the screen edge of the wider side,
+// so that as much of the game as possible stays in view.
+QPoint BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& available);
 
 }  // namespace tintaro::qt

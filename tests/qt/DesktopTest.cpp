@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "shell/qt/Dialogs.h"
+#include "shell/qt/PictureView.h"
 #include "shell/qt/ApplicationSetup.h"
 #include "shell/qt/TTintaro.h"
 #include "shell/qt/TerminationSignals.h"
@@ -125,16 +126,19 @@ class DesktopTest : public QObject {
   }
 
   void theMainWindowKeepsItsOuterSizeOnTheScreen() {
-    // The help opens beside the game when there is room, else nowhere in particular.
+    // The help opens beside the game when there is room, else against the
+    // edge of the wider side.
     const QRect screen(0, 0, 1280, 1024);
     struct Beside {
       QRect main;
       QSize size;
-      std::optional<QPoint> corner;
+      QPoint corner;
     } besides[] = {
         {{309, 226, 661, 571}, {300, 400}, QPoint(970, 226)},
         {{309, 226, 661, 571}, {310, 400}, QPoint(970, 226)},
-        {{309, 226, 661, 571}, {311, 400}, std::nullopt},
+        {{309, 226, 661, 571}, {311, 400}, QPoint(969, 226)},
+        {{309, 226, 661, 571}, {900, 400}, QPoint(380, 226)},
+        {{400, 226, 661, 571}, {500, 400}, QPoint(0, 226)},
         {{600, 226, 661, 571}, {300, 400}, QPoint(300, 226)},
         {{309, 700, 661, 571}, {300, 400}, QPoint(970, 624)},
     };
@@ -156,6 +160,37 @@ class DesktopTest : public QObject {
       QCOMPARE(FittedClientGeometry(QSize(661, 571), c.frame, c.available), c.client);
     }
   }
+  void theClueWindowLeavesThePictureAsPainted() {
+    // A box as large as the window's middle, so the clue covers only part of it.
+    constexpr int kW = 300, kH = 200;
+    std::vector<uint32_t> pixels(kW * kH, kWhite);
+    for (int x = 2; x < kW - 2; ++x) pixels[2 * kW + x] = pixels[(kH - 3) * kW + x] = kBlack;
+    for (int y = 2; y < kH - 2; ++y) pixels[y * kW + 2] = pixels[y * kW + kW - 3] = kBlack;
+    const std::vector<uint8_t> bmp = test::BuildBmp(kW, kH, pixels);
+    const std::vector<uint8_t> trs = test::SolutionBuilder().Header(0, -1).Target(10, 10).Bytes();
+    const std::vector<uint8_t> clue = test::BuildBmp(4, 4, std::vector<uint32_t>(16, 0x00FF00));
+    const QString path = Path(QStringLiteral("box.tro"));
+    test::ZipWriter().Add("box.bmp", std::string(bmp.begin(), bmp.end())).Add("box.trs", std::string(trs.begin(), trs.end()))
+        .Add("spibox.bmp", std::string(clue.begin(), clue.end())).WriteTo(path.toStdString());
+    window_->show();
+    QTRY_VERIFY(about_->isVisible());
+    about_->hide();
+    window_->runOpenDialog = [&](QFileDialog&) -> std::optional<QString> { return path; };
+    window_->Button(TTintaro::LoadTool)->click();
+    auto shown = [&](int x, int y) {
+      const QPoint p = window_->Image1()->mapTo(window_.get(), QPoint(x, y));
+      return window_->screen()->grabWindow(window_->winId(), p.x(), p.y(), 1, 1).toImage().pixelColor(0, 0);
+    };
+    QTest::mouseMove(window_->Image1(), QPoint(5, 5));
+    QTest::mouseClick(window_->Image1(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTRY_COMPARE(shown(5, 5), QColor(Qt::red));
+    window_->Button(TTintaro::ClueTool)->click();
+    QTRY_VERIFY(clue_->isVisible());
+    QTest::qWait(300);
+    QCOMPARE(shown(5, 5), QColor(Qt::red));
+    QCOMPARE(window_->Shell().Surface().PixelAt(5, 5), 0x0000FFu);
+  }
+
   void theToolbarStaysWholeAndTheHelpClosesByKey() {
     window_->show();
     // The first showing greets from the About box, which would keep the focus.
