@@ -103,7 +103,7 @@ std::string EngineDir() {
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return "";
   const fs::path dir = self.parent_path();
-  for (const fs::path& candidate : {dir, dir / ".." / "Tintaro", dir / ".." / "lib" / "tintaro"})
+  for (const fs::path& candidate : {dir, dir / ".." / "Tintaro", dir / ".." / "lib" / "games" / "tintaro"})
     if (fs::exists(candidate / "libunzeng.so", ec)) return fs::weakly_canonical(candidate, ec).string();
   return "";
 }
