@@ -60,6 +60,25 @@ int32_t Components(int w, int h, const std::vector<int32_t>& key, std::vector<in
 
 }  // namespace
 
+Picture DrawLabelBorders(int w, int h, const std::vector<int32_t>& labels, int lineWidth) {
+  Picture picture;
+  picture.Reset(PictureKind::Bitmap, w, h);
+  const int lo = lineWidth / 2, hi = lineWidth - lineWidth / 2;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+      bool line = false;
+      for (int dy = -lo; dy <= hi && !line; ++dy)
+        for (int dx = -lo; dx <= hi && !line; ++dx) {
+          const int ax = x + dx, ay = y + dy;
+          if (ax < 0 || ay < 0 || ax >= w || ay >= h) continue;
+          line = labels[static_cast<size_t>(ay) * static_cast<size_t>(w) + static_cast<size_t>(ax)] != labels[i];
+        }
+      picture.pixels[i] = line ? kBlack : kWhite;
+    }
+  return picture;
+}
+
 Picture DrawMosaic(const MosaicSpec& spec) {
   const int w = spec.width, h = spec.height;
   const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
@@ -218,21 +237,7 @@ Picture DrawMosaic(const MosaicSpec& spec) {
   }
   Components(w, h, key, comp);
 
-  Picture picture;
-  picture.Reset(PictureKind::Bitmap, w, h);
-  const int lo = spec.lineWidth / 2, hi = spec.lineWidth - spec.lineWidth / 2;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-      bool line = false;
-      for (int dy = -lo; dy <= hi && !line; ++dy)
-        for (int dx = -lo; dx <= hi && !line; ++dx) {
-          const int ax = x + dx, ay = y + dy;
-          if (ax < 0 || ay < 0 || ax >= w || ay >= h) continue;
-          line = comp[static_cast<size_t>(ay) * static_cast<size_t>(w) + static_cast<size_t>(ax)] != comp[i];
-        }
-      picture.pixels[i] = line ? kBlack : kWhite;
-    }
+  Picture picture = DrawLabelBorders(w, h, comp, spec.lineWidth);
   // Lines can still pinch off crumbs too small to click. Blacking them out
   // here, whichever side of the shape they lie on, keeps the builder's repair
   // from doing it for the targets alone and so drawing part of the outline.

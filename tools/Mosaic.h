@@ -37,6 +37,10 @@ struct MosaicSpec {
 // game's background, outside every cell.
 int FrameWidth(int lineWidth);
 
+// Black lines `lineWidth` wide wherever neighbouring pixels carry different
+// labels (w * h values, row 0 at the top), white everywhere else.
+Picture DrawLabelBorders(int w, int h, const std::vector<int32_t>& labels, int lineWidth);
+
 // A black-on-white drawing. Pieces too small to click are merged into a
 // neighbour (on the same side of a traced outline).
 Picture DrawMosaic(const MosaicSpec& spec);

@@ -56,25 +56,6 @@ int32_t Pieces(int w, int h, const std::vector<int32_t>& key, std::vector<int32_
   return count;
 }
 
-Picture Draw(int w, int h, const std::vector<int32_t>& piece, int lineWidth) {
-  Picture picture;
-  picture.Reset(PictureKind::Bitmap, w, h);
-  const int lo = lineWidth / 2, hi = lineWidth - lineWidth / 2;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-      bool line = false;
-      for (int dy = -lo; dy <= hi && !line; ++dy)
-        for (int dx = -lo; dx <= hi && !line; ++dx) {
-          const int ax = x + dx, ay = y + dy;
-          if (ax >= 0 && ay >= 0 && ax < w && ay < h)
-            line = piece[static_cast<size_t>(ay) * static_cast<size_t>(w) + static_cast<size_t>(ax)] != piece[i];
-        }
-      picture.pixels[i] = line ? kBlack : kWhite;
-    }
-  return picture;
-}
-
 // Merges every thin piece into the neighbour (on the same side of a traced
 // outline) it shares most border with. False when there was none to merge.
 bool MergeThinPieces(int w, int h, const Picture& drawn, const std::vector<int32_t>& side, int32_t count,
@@ -223,9 +204,9 @@ Picture DrawPictureCells(const QImage& colour, const CellSpec& spec) {
   for (size_t i = 0; i < key.size(); ++i)
     if (piece[i] >= 0) pieceSide[static_cast<size_t>(piece[i])] = key[i] & 1;
 
-  Picture picture = Draw(w, h, piece, spec.lineWidth);
+  Picture picture = DrawLabelBorders(w, h, piece, spec.lineWidth);
   for (int round = 0; round < kMergeRounds && MergeThinPieces(w, h, picture, pieceSide, count, piece); ++round)
-    picture = Draw(w, h, piece, spec.lineWidth);
+    picture = DrawLabelBorders(w, h, piece, spec.lineWidth);
   Repair(picture);
   return picture;
 }
