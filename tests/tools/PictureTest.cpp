@@ -13,27 +13,12 @@
 #include <random>
 #include <string>
 
+#include "TromakeRun.h"
 #include "archive/ArchiveTestKit.h"
 #include "support/JpegBuilder.h"
 
 namespace tintaro::test {
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Text(const std::string& path) {
-  const Bytes b = ReadFileBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-Outcome Tromake(const TempFolder& dir, const std::string& args) {
-  const std::string cmd = std::string(TROMAKE) + " " + args + " >" + dir.File("out.txt") + " 2>" + dir.File("err.txt");
-  const int raw = std::system(cmd.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir.File("out.txt")), Text(dir.File("err.txt"))};
-}
 
 // A w x h picture: `inside` pixels (the ellipse filling the middle half of
 // each side) one colour, the rest another, both with noise as a camera adds.

@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "TromakeRun.h"
 #include "archive/ArchiveTestKit.h"
 #include "support/BmpBuilder.h"
 #include "support/SolutionBuilder.h"
@@ -21,23 +22,6 @@
 
 namespace tintaro::test {
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Text(const std::string& path) {
-  const Bytes b = ReadFileBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-// Runs tromake with the arguments (quoted by the caller where needed).
-Outcome Tromake(const TempFolder& dir, const std::string& args, const std::string& env = "") {
-  const std::string cmd = env + " " + TROMAKE + " " + args + " >" + dir.File("out.txt") + " 2>" + dir.File("err.txt");
-  const int raw = std::system(cmd.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir.File("out.txt")), Text(dir.File("err.txt"))};
-}
 
 std::string AsString(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
