@@ -135,7 +135,7 @@ std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
     spec.seed = s.seed;
     spec.lineWidth = s.lineWidth;
     spec.decoys = s.decoys;
-    spec.traceOutline = s.outline == OutlineMode::Trace;
+    spec.traceShare = s.tracedPercent / 100.0;
     spec.detail = s.detail;
     d.picture = DrawMosaic(spec);
     // A drawing given as well adds its lines on top.

@@ -79,6 +79,34 @@ Picture DrawLabelBorders(int w, int h, const std::vector<int32_t>& labels, int l
   return picture;
 }
 
+void MarkShapeSides(const std::vector<uint8_t>& mask, double share, uint64_t seed, const std::vector<int32_t>& siteOf,
+                    int32_t sites, std::vector<int32_t>& key) {
+  std::vector<int64_t> inside(static_cast<size_t>(sites), 0), area(static_cast<size_t>(sites), 0);
+  for (size_t i = 0; i < siteOf.size(); ++i) {
+    if (siteOf[i] < 0) continue;
+    ++area[static_cast<size_t>(siteOf[i])];
+    inside[static_cast<size_t>(siteOf[i])] += mask[i] ? 1 : 0;
+  }
+  std::vector<int32_t> crossed;
+  for (int32_t s = 0; s < sites; ++s)
+    if (inside[static_cast<size_t>(s)] > 0 && inside[static_cast<size_t>(s)] < area[static_cast<size_t>(s)])
+      crossed.push_back(s);
+  // Fisher-Yates, then the first share of them.
+  SplitMix rng(seed * 0x9E3779B97F4A7C15ull + 5);
+  for (size_t k = crossed.size(); k > 1; --k)
+    std::swap(crossed[k - 1], crossed[static_cast<size_t>(rng.Next() % k)]);
+  std::vector<uint8_t> traced(static_cast<size_t>(sites), 0);
+  const size_t count = static_cast<size_t>(std::ceil(share * static_cast<double>(crossed.size()) - 1e-9));
+  for (size_t k = 0; k < count && k < crossed.size(); ++k) traced[static_cast<size_t>(crossed[k])] = 1;
+  for (size_t i = 0; i < siteOf.size(); ++i) {
+    const int32_t s = siteOf[i];
+    if (s < 0) continue;
+    const bool in = traced[static_cast<size_t>(s)] ? mask[i] != 0
+                                                   : 2 * inside[static_cast<size_t>(s)] > area[static_cast<size_t>(s)];
+    key[i] |= in ? 1 : 0;
+  }
+}
+
 Picture DrawMosaic(const MosaicSpec& spec) {
   const int w = spec.width, h = spec.height;
   const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
@@ -129,10 +157,12 @@ Picture DrawMosaic(const MosaicSpec& spec) {
     decoys.push_back(d);
   }
 
-  // Key per pixel: the site, which decoys cover it, and the side of a traced
-  // outline in the lowest bit; -1 for the frame.
-  const bool trace = spec.traceOutline && spec.mask && spec.mask->size() == n;
+  // Key per pixel: the site, which decoys cover it, and the side of the
+  // hidden shape in the lowest bit (set below); -1 for the frame.
+  const bool haveMask = spec.mask && spec.mask->size() == n;
+  const double traceShare = haveMask ? std::clamp(spec.traceShare, 0.0, 1.0) : 0.0;
   std::vector<int32_t> key(n);
+  std::vector<int32_t> siteOf(n, -1);
   // The warp moves x by a wave along y and y by a wave along x.
   std::vector<double> shiftX(static_cast<size_t>(h)), shiftY(static_cast<size_t>(w));
   for (int y = 0; y < h; ++y) shiftX[static_cast<size_t>(y)] = amp * std::sin(y * fx + px);
@@ -168,9 +198,11 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         const double ux = (x - d.cx) / d.rx, uy = (y - d.cy) / d.ry;
         if (d.circle ? ux * ux + uy * uy < 1 : std::abs(ux) < 1 && std::abs(uy) < 1) covered |= 1 << k;
       }
-      key[i] = ((site << 16 | covered) << 1) | (trace && (*spec.mask)[i] ? 1 : 0);
+      siteOf[i] = site;
+      key[i] = (site << 16 | covered) << 1;
     }
   }
+  if (traceShare > 0) MarkShapeSides(*spec.mask, traceShare, spec.seed, siteOf, static_cast<int32_t>(sx.size()), key);
 
   // Merge pieces whose largest square is too small to leave a clickable
   // region once the lines are drawn, into the neighbour (on the same side of

@@ -24,9 +24,10 @@ struct MosaicSpec {
   // Outlines of random circles and boxes drawn across the mosaic, so that
   // the hidden shape's smooth outline is not the only one (at most 16).
   int decoys = 0;
-  // Cut the cells along the mask's outline (easy puzzles only: it draws the
-  // answer).
-  bool traceOutline = false;
+  // Share of the cells the mask's outline crosses that are cut along it, 0
+  // to 1 (easy puzzles only: every cut draws part of the answer). The others
+  // stay whole, so the player still has to work out where the shape runs.
+  double traceShare = 0;
   // Cells in the middle of the picture, where a centred shape mostly lies,
   // are split detail x detail: finer where it matters, yet the same with or
   // without the shape (1 ... 3).
@@ -41,8 +42,18 @@ int FrameWidth(int lineWidth);
 // labels (w * h values, row 0 at the top), white everywhere else.
 Picture DrawLabelBorders(int w, int h, const std::vector<int32_t>& labels, int lineWidth);
 
+// Sets the lowest bit of each pixel's key to its side of the shape (mask 1
+// inside) in the cells cut along the outline: `share` (0 to 1) of the cells
+// the outline crosses, picked by `seed`. Every other cell takes the side
+// most of it lies on, whole, so a piece too small to click can still merge
+// into it from the same side. `siteOf` holds each pixel's cell, below
+// `sites`, or -1 where the pixel is in no cell.
+void MarkShapeSides(const std::vector<uint8_t>& mask, double share, uint64_t seed, const std::vector<int32_t>& siteOf,
+                    int32_t sites, std::vector<int32_t>& key);
+
 // A black-on-white drawing. Pieces too small to click are merged into a
-// neighbour (on the same side of a traced outline).
+// neighbour (on the same side of a traced outline, or of the shape for a
+// whole cell once any is traced).
 Picture DrawMosaic(const MosaicSpec& spec);
 
 // The program's small deterministic generator (splitmix64).

@@ -146,10 +146,19 @@ class Parser {
       if (auto e = Integers(w, 1, 0, kMaxDecoys, n); !e.empty()) return e;
       s_.decoys = I(0);
     } else if (key == "outline") {
-      const std::string v = w.size() == 2 ? Lower(w[1]) : "";
-      if (v == "none") s_.outline = OutlineMode::None;
-      else if (v == "trace") s_.outline = OutlineMode::Trace;
-      else return "'outline' takes none or trace";
+      const std::string v = w.size() >= 2 ? Lower(w[1]) : "";
+      if (v == "none" && w.size() == 2) {
+        s_.tracedPercent = 0;
+      } else if (v == "trace" && w.size() == 2) {
+        s_.tracedPercent = 100;
+      } else if (v == "part" && w.size() <= 3) {
+        // The word alone traces half.
+        const std::optional<int64_t> percent = w.size() == 3 ? Number(w[2]) : std::optional<int64_t>(50);
+        if (!percent || *percent < 1 || *percent > 99) return "'outline part' takes a share of 1 ... 99 (percent)";
+        s_.tracedPercent = static_cast<int>(*percent);
+      } else {
+        return "'outline' takes none, trace, or part with a share of 1 ... 99 (percent)";
+      }
     } else if (key == "detail") {
       if (auto e = Integers(w, 1, 1, kMaxDetail, n); !e.empty()) return e;
       s_.detail = I(0);

@@ -19,8 +19,6 @@ enum class HintSetting { Default, Limit, Withheld, SolutionWithheld };
 enum class ModeLock { None, Normal, Crazy, Insane };
 enum class TargetOrder { Rows, Columns };
 enum class StrayChoice { AllOthers, Listed, None };
-// Whether the mosaic's cells are cut along the hidden shape's outline.
-enum class OutlineMode { None, Trace };
 
 // Limits that keep a hostile source from asking for absurd work.
 inline constexpr int kMinSide = 16;
@@ -40,7 +38,7 @@ struct PuzzleSource {
   uint32_t seed = 1;
   int lineWidth = 2;
   int decoys = 0;
-  OutlineMode outline = OutlineMode::None;
+  int tracedPercent = 0;             // of the cells the hidden outline crosses, cut along it
   int detail = 1;                    // cells in the middle 1/N^2 of the usual size
   std::string hidden;                // mask (.bmp) or shape (.svg)
   std::vector<SourcePoint> targets;  // seed points of target regions

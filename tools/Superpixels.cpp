@@ -190,13 +190,19 @@ Picture DrawPictureCells(const QImage& colour, const CellSpec& spec) {
 
   const int frame = FrameWidth(spec.lineWidth);
   std::vector<int32_t> key(static_cast<size_t>(w) * static_cast<size_t>(h), -1);
+  std::vector<int32_t> cellOf(key.size(), -1);
+  int32_t cellCount = 0;
   for (int y = frame; y < h - frame; ++y) {
     const int32_t* row = labels.ptr<int32_t>(y + dy);
     for (int x = frame; x < w - frame; ++x) {
       const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-      key[i] = row[x + dx] * 2 + (spec.trace && (*spec.trace)[i] ? 1 : 0);
+      cellOf[i] = row[x + dx];
+      cellCount = std::max(cellCount, row[x + dx] + 1);
+      key[i] = row[x + dx] * 2;
     }
   }
+  if (spec.trace && spec.trace->size() == key.size())
+    MarkShapeSides(*spec.trace, spec.traceShare, spec.seed, cellOf, cellCount, key);
   SmoothBorders(w, h, frame, key);
   std::vector<int32_t> piece;
   const int32_t count = Pieces(w, h, key, piece);

@@ -17,9 +17,12 @@ struct CellSpec {
   int cells = 120;     // about this many
   uint32_t seed = 1;   // shifts the cells' grid: another seed, other cells
   int lineWidth = 2;
-  // Cut the cells along this mask's outline too (easy puzzles: it draws the
-  // answer). Null: the cells know nothing of any subject.
+  // Cut some of the cells along this mask's outline too (easy puzzles: each
+  // cut draws part of the answer). Null: the cells know nothing of any
+  // subject.
   const std::vector<uint8_t>* trace = nullptr;
+  // The share of the cells the outline crosses that are cut along it.
+  double traceShare = 0.3;
 };
 
 // `colour` is Format_RGB888. Every region but the frame holds an 8 x 8

@@ -89,7 +89,7 @@ TEST(Mosaic, ATracedHiddenShapeIsAUnionOfRegionsAndTheFrameHoldsPixelOneOne) {
   for (int lineWidth : {1, 2, 3}) {
     for (uint32_t seed : {1u, 2u, 3u}) {
       tools::MosaicSpec spec{w, h, &disc, 25, seed, lineWidth, static_cast<int>(seed) * 3};
-      spec.traceOutline = true;
+      spec.traceShare = 1;
       const Picture p = tools::DrawMosaic(spec);
       const RegionMap m = FindRegions(p);
       std::vector<int> inside(m.regions.size()), outside(m.regions.size());

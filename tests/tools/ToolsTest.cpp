@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -181,7 +182,9 @@ TEST(TromakeCheck, ReportsHowMuchOfTheHiddenOutlineOnlyTheHiddenPictureDrew) {
       {"outline trace\n", "outline trace\n", "", 0, "outline given away: "},
       {"outline trace\n", "outline trace\n", "--max-given-away 30", 1, "% of the hidden outline (at most 30 % allowed)"},
       {"", "outline trace\n", "", 1, "its picture is not the one " },
+      {"outline part 40\n", "outline part 40\n", "", 0, "outline given away: "},
   };
+  std::map<std::string, int> givenAway;  // by the lines built with, when not refused
   for (const Case& c : cases) {
     TempFolder dir;
     WriteSource(dir, c.built);
@@ -190,12 +193,13 @@ TEST(TromakeCheck, ReportsHowMuchOfTheHiddenOutlineOnlyTheHiddenPictureDrew) {
     const Outcome r = Tromake(dir, "check " + dir.File("disc.tro") + " --source " + dir.File("disc.puzzle") + " " + c.options);
     EXPECT_EQ(r.status, c.status) << c.built << c.options << r.err;
     EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
-    if (std::string(c.built) == "outline trace\n" && c.options.empty()) {
-      // Traced, most of the disc's outline is drawn for it alone.
-      const size_t at = r.out.find("given away: ") + 12;
-      EXPECT_GT(std::stoi(r.out.substr(at)), 50) << r.out;
-    }
+    if (c.status == 0) givenAway[c.built] = std::stoi(r.out.substr(r.out.find("given away: ") + 12));
   }
+  // Traced, most of the disc's outline is drawn for it alone; traced in part,
+  // some of it and clearly less.
+  EXPECT_GT(givenAway["outline trace\n"], 50);
+  EXPECT_GT(givenAway["outline part 40\n"], 0);
+  EXPECT_LT(givenAway["outline part 40\n"], givenAway["outline trace\n"] * 3 / 4);
 }
 
 // A 240 x 160 mask: a disc and a box beside it, moved right by `dx`.
@@ -280,7 +284,8 @@ TEST(PuzzleSource, RefusesHostileOrIncompleteSourcesWithTheLine) {
       {"hints 3\nsolution withheld\n", "cannot be combined"},
       {"strays none\nstray 1 1\n", "'stray' after 'strays none'"},
       {"mode silly\n", "'mode' takes normal, crazy, insane or any"},
-      {"outline around\n", "'outline' takes none or trace"},
+      {"outline around\n", "'outline' takes none, trace, or part with a share of 1 ... 99 (percent)"},
+      {"outline part 100\n", "'outline part' takes a share of 1 ... 99 (percent)"},
       {"detail 4\n", "line 1: 4 is outside 1 ... 3"},
       {"size 300 200\x01\n", "line 1: control character"},
   };
