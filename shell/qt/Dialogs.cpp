@@ -82,7 +82,8 @@ TOptions::TOptions(QWidget* parent) : QDialog(parent, kDialogFrame) {
   FixClientSize(this, 311, 213);
   setModal(true);
   // A frame only: the options are the dialog's own children, drawn over it.
-  RadioGroup1 = Place<QGroupBox>(this, 64, 32, 185, 121, QStringLiteral("Mode"));
+  // Its title comes when the dialog is first shown.
+  RadioGroup1 = Place<QGroupBox>(this, 64, 32, 185, 121);
   RadioButton1 = Place<QRadioButton>(this, 120, 56, 105, 17, QStringLiteral("Normal"));
   RadioButton2 = Place<QRadioButton>(this, 120, 88, 73, 17, QStringLiteral("Crazy"));
   RadioButton3 = Place<QRadioButton>(this, 120, 120, 113, 17, QStringLiteral("Insane"));
@@ -105,6 +106,14 @@ PlayMode TOptions::SelectedMode() const {
 void TOptions::SelectMode(PlayMode mode) {
   QRadioButton* button = mode == PlayMode::Crazy ? RadioButton2 : mode == PlayMode::Insane ? RadioButton3 : RadioButton1;
   button->setChecked(true);
+}
+
+void TOptions::setVisible(bool visible) {
+  // A group box measures its title as the title is set, and that would be
+  // the first text laid out: it loads the font database, which the game's
+  // first picture does not need.
+  if (visible) RadioGroup1->setTitle(QStringLiteral("Mode"));
+  QDialog::setVisible(visible);
 }
 
 bool TOptions::Run() {
@@ -172,8 +181,8 @@ TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setFont(DialogFont(false));
   FixClientSize(this, 368, 239);
   Panel1 = BevelPanel(this, 8, 24, 145, 129);
+  // The product picture is drawn when the box is first shown.
   ProgramIcon = Place<StretchedPicture>(Panel1, 8, 8, 129, 113);
-  ProgramIcon->SetImage(ProductPicture(QSize(129, 113), devicePixelRatioF()));
   Label1 = Place<QLabel>(this, 192, 48, 112, 20, QStringLiteral("Tintaro! 1.0"));
   QFont title = font();
   title.setPixelSize(16);
@@ -200,6 +209,16 @@ TAboutBoxTRO::TAboutBoxTRO(QWidget* parent) : QDialog(parent, kDialogFrame) {
 
 void TAboutBoxTRO::ShowCentred() { ShowInFront(this, placed_); }
 
+void TAboutBoxTRO::setVisible(bool visible) {
+  // The product picture's lettering is the first text the program would
+  // lay out; drawn at start-up, it would load the font database before the
+  // game's first picture.
+  if (visible && ProgramIcon->Image().isNull()) {
+    ProgramIcon->SetImage(ProductPicture(ProgramIcon->size(), devicePixelRatioF()));
+  }
+  QDialog::setVisible(visible);
+}
+
 void TAboutBoxTRO::reject() {
   // The greeting follows every closing of the box, however it is closed.
   if (onOk) onOk();
@@ -221,14 +240,34 @@ TOkCanclDlg::TOkCanclDlg(QWidget* parent) : QDialog(parent, kDialogFrame) {
   title.setBold(true);
   Label1->setFont(title);
   Label1->setAlignment(Qt::AlignCenter);
-  Label1->setStyleSheet(QStringLiteral("color: red"));
-  Edit1 = Place<QLineEdit>(this, 144, 104, 33, 21, QStringLiteral("0"));
-  Edit1->setValidator(new QIntValidator(0, 999, Edit1));
+  // A palette, not a style sheet: a style sheet puts a style of its own on
+  // the label and parses and polishes at once.
+  QPalette red = Label1->palette();
+  red.setColor(QPalette::WindowText, Qt::red);
+  Label1->setPalette(red);
   OKBtn = Place<QPushButton>(this, 71, 180, 75, 25, QStringLiteral("OK"));
   CancelBtn = Place<QPushButton>(this, 151, 180, 75, 25, QStringLiteral("Cancel"));
   OKBtn->setDefault(true);
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QLineEdit* TOkCanclDlg::Edit1() {
+  if (!edit1_) {
+    edit1_ = Place<QLineEdit>(this, 144, 104, 33, 21, QStringLiteral("0"));
+    edit1_->setValidator(new QIntValidator(0, 999, edit1_));
+    // Between the label and the buttons, in stacking and in tab order, as if
+    // made in its turn.
+    edit1_->stackUnder(OKBtn);
+    QWidget::setTabOrder(edit1_, OKBtn);
+    QWidget::setTabOrder(OKBtn, CancelBtn);
+  }
+  return edit1_;
+}
+
+void TOkCanclDlg::setVisible(bool visible) {
+  if (visible) Edit1();
+  QDialog::setVisible(visible);
 }
 
 }  // namespace tintaro::qt

@@ -32,6 +32,7 @@ class TOptions : public QDialog {
   void SelectMode(PlayMode mode);
   // Modal; true for OK, false when closed by the close box.
   bool Run();
+  void setVisible(bool visible) override;
 
   QGroupBox* RadioGroup1;
   QRadioButton* RadioButton1;
@@ -88,6 +89,7 @@ class TAboutBoxTRO : public QDialog {
   void ShowCentred();
   // Escape and the window manager's close do what OK does.
   void reject() override;
+  void setVisible(bool visible) override;
 
   // The shell's handlers, run by the main window at its event boundary.
   std::function<void()> onOk, onWeb, onHelp;
@@ -112,11 +114,20 @@ class TOkCanclDlg : public QDialog {
  public:
   explicit TOkCanclDlg(QWidget* parent);
 
+  // The number field, made when the dialog is first shown or the field is
+  // asked for: an edit field lays out its text as it is made, and that first
+  // text would load the font database before the game's first picture, which
+  // needs none.
+  QLineEdit* Edit1();
+  void setVisible(bool visible) override;
+
   QFrame* Bevel1;
   QLabel* Label1;
-  QLineEdit* Edit1;
   QPushButton* OKBtn;
   QPushButton* CancelBtn;
+
+ private:
+  QLineEdit* edit1_ = nullptr;
 };
 
 // Moves a window so its frame is centred on the screen's available area.

@@ -55,6 +55,15 @@ constexpr ToolSpec kTools[TTintaro::ToolCount] = {
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
+// The window sizes the scroll box; its own hint would measure the font, the
+// first text metrics asked for, and load the font database before the first
+// picture, which needs none. The designed size serves as the hint.
+class ScrollBox : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+  QSize sizeHint() const override { return {kOuterWidth - 8, kOuterHeight - 80}; }
+};
+
 // Message texts break lines with CR LF.
 QString BoxText(const std::string& text) {
   QString out = FromStd(text);
@@ -118,7 +127,7 @@ TTintaro::TTintaro(const std::string& executablePath, const std::vector<std::str
   BuildToolBar();
   layout->addWidget(toolBar_);
 
-  scrollBox_ = new QScrollArea(client);
+  scrollBox_ = new ScrollBox(client);
   scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
   scrollBox_->setWidgetResizable(false);
   scrollBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

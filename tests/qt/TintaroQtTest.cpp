@@ -245,8 +245,15 @@ class TintaroQtTest : public QObject {
         {about_.get(), "About Tintaro!", {"Tintaro! 1.0", about_->Label2->text(), "OK", "WWW", "Help"}, true},
         {hintLimit_.get(), "Hint Limit", {"Specify Number of Hints", "0", "OK", "Cancel"}, false},
     };
+    // The Hint Limit dialog makes its number field when it is first shown or
+    // the field is asked for, and puts it in its place among the controls.
+    QVERIFY(hintLimit_->findChildren<QLineEdit*>().isEmpty());
+    hintLimit_->Edit1();
     for (const auto& w : windows) {
       const QString where = QString::fromLatin1(w.caption);
+      // As the player sees them: some texts and pictures come at the first
+      // showing.
+      if (w.shown) w.dialog->show();
       QCOMPARE(w.dialog->windowTitle(), where);
       QCOMPARE(w.dialog->minimumSize(), w.dialog->maximumSize());
       QStringList texts;
@@ -280,6 +287,7 @@ class TintaroQtTest : public QObject {
         }
       }
       QCOMPARE(texts, w.texts);
+      if (w.shown) w.dialog->hide();
     }
     // The options sit inside their frame.
     for (QRadioButton* r : {options_->RadioButton1, options_->RadioButton2, options_->RadioButton3}) {
@@ -288,6 +296,8 @@ class TintaroQtTest : public QObject {
     QCOMPARE(clue_->ProgramIcon->size(), QSize(129, 129));
     QVERIFY(clue_->Panel1->rect().contains(clue_->ProgramIcon->geometry()));
     QVERIFY(!about_->Label2->text().isEmpty());
+    // The product picture, drawn at the box's first showing.
+    QCOMPARE(about_->ProgramIcon->Image().size(), QSize(129, 113) * about_->devicePixelRatioF());
     QVERIFY(about_->Label1->font().pixelSize() > about_->font().pixelSize());
     QVERIFY(about_->Label1->font().bold() && options_->font().bold());
     QVERIFY(options_->OKBtn->isDefault() && about_->OKButton->isDefault() && clue_->OKButton->isDefault());
