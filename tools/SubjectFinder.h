@@ -1,6 +1,7 @@
-// The main subject of a photo, found by OpenCV's GrabCut: the picture's
-// middle is the first guess at the subject, its rim the background; the cut
-// is cleaned of specks and run again from its own answer.
+// The main subject of a photo, found by OpenCV's GrabCut from several
+// starting guesses (the middle, everything but the top and side rims, the
+// colours that do not fill the picture's edge); the cut that looks most like
+// one subject is kept.
 #pragma once
 
 #include <QImage>
@@ -11,9 +12,10 @@
 
 namespace tintaro::tools {
 
-// A subject below this share of the picture is too small to play, above the
-// other it leaves nothing around it to tell it from.
-inline constexpr double kMinSubjectShare = 0.03;
+// A subject below this share of the picture is too small to play (a rocket
+// on its pad, tall and thin, covers about 2 %), above the other it leaves
+// nothing around it to tell it from.
+inline constexpr double kMinSubjectShare = 0.02;
 inline constexpr double kMaxSubjectShare = 0.85;
 
 struct FoundSubject {
