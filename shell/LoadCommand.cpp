@@ -91,6 +91,7 @@ void TintaroShell::LoadButtonClick() {
   } catch (const EReadError&) {
     return RefuseLoad(shellmsg::kNotAPuzzle);
   }
+  surface_.PrepareReload();
   surface_.ShowPicture();
   ui_.SetCaption(shellmsg::kCaptionWithFile + FileNamePart(s.ArchivePath));
   ui_.SetScrollPositions(0, 0);

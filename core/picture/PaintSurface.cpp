@@ -46,10 +46,6 @@ void PaintSurface::LoadPicture(const std::string& path) {
   }
   DecodePicture(row.format, fileBytes_, spare_);
   std::swap(picture_, spare_);
-  // The next reload (an unpaint) decodes into the spare: give it the
-  // picture's size now, its pages written, so that reload inside a move
-  // neither allocates nor faults memory in. A large one is given back below.
-  if (spare_.pixels.capacity() < picture_.pixels.size()) spare_.pixels.assign(picture_.pixels.size(), 0);
   hasPicture_ = true;
   if (picture_.width > 0 && picture_.height > 0) {
     controlWidth_ = picture_.width;
@@ -58,9 +54,19 @@ void PaintSurface::LoadPicture(const std::string& path) {
   ++revision_;
 }
 
+void PaintSurface::PrepareReload() {
+  const size_t pixels = picture_.pixels.size();
+  if (spare_.pixels.capacity() >= pixels) return;
+  if (static_cast<int64_t>(pixels * sizeof(uint32_t)) > KeptBufferBytes()) return;
+  spare_.pixels.assign(pixels, 0);
+}
+
+int64_t PaintSurface::KeptBufferBytes() {
+  return LimitFromEnvironment("TINTARO_PICTURE_SPARE_PIXELS", kKeptSparePixels) * int64_t{sizeof(uint32_t)};
+}
+
 void PaintSurface::TrimBuffers() {
-  const int64_t keptBytes =
-      LimitFromEnvironment("TINTARO_PICTURE_SPARE_PIXELS", kKeptSparePixels) * int64_t{sizeof(uint32_t)};
+  const int64_t keptBytes = KeptBufferBytes();
   if (static_cast<int64_t>(spare_.pixels.capacity() * sizeof(uint32_t)) > keptBytes) {
     std::vector<uint32_t>().swap(spare_.pixels);
     spare_.width = spare_.height = 0;

@@ -22,6 +22,11 @@ class PaintSurface {
   // Replaces the picture by the file's. On failure raises EFOpenError,
   // EInvalidGraphic (EJPEG), EReadError, and keeps the old picture.
   void LoadPicture(const std::string& path);
+  // Gives the spare, which the next reload decodes into, the picture's size
+  // with its pages written, so that a reload inside a move neither allocates
+  // nor faults memory in. For a picture the player plays; the intro and the
+  // clue are never reloaded and need no spare. A large one gets none.
+  void PrepareReload();
   void ShowPicture() { shown_ = true; }
   void HidePicture() { shown_ = false; }
   bool IsShown() const { return shown_; }
@@ -60,6 +65,7 @@ class PaintSurface {
   void PrepareForPixels();
   // Gives back the spare and the file buffer when they are large.
   void TrimBuffers();
+  static int64_t KeptBufferBytes();
 
   Picture picture_;
   Picture spare_;  // decode target; swapped in on success

@@ -82,5 +82,28 @@ TEST(PictureLimits, ALargePictureIsNotHeldTwiceBetweenLoads) {
   EXPECT_LE(surface.HeldBytes(), 1600 * 4 + 4854u);
 }
 
+// Only a surface prepared for reloads holds a spare, of the picture's size, so
+// the reload allocates nothing; a picture above the kept size gets none.
+TEST(PictureLimits, APreparedSurfaceReloadsIntoItsSpare) {
+  const std::string path = std::filesystem::temp_directory_path() / ("tintaro-spare-" + std::to_string(getpid()) + ".bmp");
+  test::WriteFileBytes(path, test::BuildBmp(40, 40, std::vector<uint32_t>(1600, 0x00FF00)));
+  constexpr size_t kPicture = 1600 * 4, kFile = 4854;
+  const struct {
+    const char* keptPixels;
+    size_t held;  // after preparing, and after the reload
+  } cases[] = {{"1600", 2 * kPicture + kFile}, {"1599", kPicture + kFile}};
+  for (const auto& c : cases) {
+    ScopedEnv spare("TINTARO_PICTURE_SPARE_PIXELS", c.keptPixels);
+    PaintSurface surface;
+    surface.LoadPicture(path);
+    EXPECT_EQ(surface.HeldBytes(), kPicture + kFile) << c.keptPixels;
+    surface.PrepareReload();
+    EXPECT_EQ(surface.HeldBytes(), c.held) << c.keptPixels;
+    surface.LoadPicture(path);
+    EXPECT_EQ(surface.HeldBytes(), c.held) << c.keptPixels;
+  }
+  std::filesystem::remove(path);
+}
+
 }  // namespace
 }  // namespace tintaro

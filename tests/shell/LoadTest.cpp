@@ -126,6 +126,9 @@ TEST_F(ShellTest, AnAcceptedLoadShowsTheFileNameScrollsHomeAndCentresThePicture)
             (std::vector<std::string>{"caption: " + std::string(kCaptionWithFile) + "good.tro", "scroll 0 0", "image at 314 237",
                                       "clue picture: " + WorkFile("spigood.bmp")}));
   EXPECT_EQ(ui.clueSurface.Width(), 4);
+  // Ready for the unpaints that reload it: a spare of the picture's size.
+  const PaintSurface& surface = shell.Surface();
+  EXPECT_GE(surface.HeldBytes(), 2u * surface.Width() * surface.Height() * sizeof(uint32_t));
   EXPECT_EQ(state.LastTargetIndex, 1);
   EXPECT_EQ(state.ArchivePath, path);
   EXPECT_EQ(shell.Archive().ErrCode, 0);

@@ -76,6 +76,9 @@ TEST_F(ShellTest, TheIntroPlaysItselfThenWelcomesUntilAPuzzleIsLoaded) {
   EXPECT_TRUE(ui.core.TimerEnabled(GameTimer::Timer2));
   EXPECT_TRUE(ui.core.messages.empty());
   EXPECT_EQ(WorkNames(), (std::vector<std::string>{"TRO3.bmp", "TRO3.trs"}));
+  // The intro is never reloaded, so it holds no spare picture.
+  const PaintSurface& surface = shell.Surface();
+  EXPECT_LT(surface.HeldBytes(), 2u * surface.Width() * surface.Height() * sizeof(uint32_t));
   // Flashing recolours the targets, never the lines.
   ui.core.Advance(2000);
   EXPECT_EQ(shell.Surface().PixelAt(2, 2), 0u);
