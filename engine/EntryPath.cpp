@@ -25,8 +25,6 @@ bool HasControlByte(std::string_view raw) {
   return false;
 }
 
-NameConverter::NameConverter() : cd_(iconv_open("UTF-8", "CP437")) {}
-
 NameConverter::~NameConverter() {
   if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
 }
@@ -38,7 +36,12 @@ std::string NameConverter::Convert(std::string_view raw, uint8_t hostSystem, uin
   const bool oem = hostSystem == 0 || hostSystem == 6 || (hostSystem == 11 && hostVersion == 50);
   bool high = false;
   for (char c : raw) high |= static_cast<unsigned char>(c) >= 0x80;
-  if (utf8Flag || !oem || !high || cd_ == reinterpret_cast<iconv_t>(-1)) return std::string(raw);
+  if (utf8Flag || !oem || !high) return std::string(raw);
+  if (!opened_) {
+    opened_ = true;
+    cd_ = iconv_open("UTF-8", "CP437");
+  }
+  if (cd_ == reinterpret_cast<iconv_t>(-1)) return std::string(raw);
   // Each code page 437 byte becomes at most 3 UTF-8 bytes.
   std::string out(raw.size() * 3, '\0');
   char* in = const_cast<char*>(raw.data());

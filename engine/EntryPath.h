@@ -15,10 +15,12 @@ namespace tintaro::engine {
 bool HasControlByte(std::string_view raw);
 
 // Converts names stored by MS-DOS style hosts from code page 437 to UTF-8,
-// as the archive component lists them; other names pass unchanged.
+// as the archive component lists them; other names pass unchanged. The
+// converter is opened at the first name that needs it: opening it loads a
+// character-set module, which plain ASCII names never need.
 class NameConverter {
  public:
-  NameConverter();
+  NameConverter() = default;
   ~NameConverter();
   NameConverter(const NameConverter&) = delete;
   NameConverter& operator=(const NameConverter&) = delete;
@@ -26,7 +28,8 @@ class NameConverter {
   std::string Convert(std::string_view raw, uint8_t hostSystem, uint8_t hostVersion, bool utf8Flag);
 
  private:
-  iconv_t cd_;
+  bool opened_ = false;
+  iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
 };
 
 enum class PathKind { File, Folder, Unsafe };
