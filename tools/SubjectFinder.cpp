@@ -25,6 +25,9 @@ constexpr double kHoleShare = 0.01;
 // are background.
 constexpr double kBackgroundEdgeShare = 0.05;
 constexpr int kColourClusters = 8;
+// A cut is the whole of the best cut when it holds this share of it, is this
+// much larger, and scores at least this share of its score.
+constexpr double kWholeHolds = 0.9, kWholeGrowth = 1.15, kWholeScore = 0.65;
 // GrabCut and k-means seed themselves from OpenCV's generator.
 constexpr uint64_t kSeed = 0x7417a20;
 
@@ -215,9 +218,10 @@ double Score(const Cut& cut, const Looks& looks) {
   cv::Mat grown, around;
   cv::dilate(cut.mask, grown, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
   cv::bitwise_not(grown, around);
-  const double detail = cv::countNonZero(around)
-                            ? std::min(3.0, cv::mean(looks.gradient, grown)[0] / (cv::mean(looks.gradient, around)[0] + 1e-6))
-                            : 0;
+  // Capped: a subject on a plain ground is not better for being plainer.
+  const double detailIn = cv::mean(looks.gradient, grown)[0];
+  const double detailAround = cv::mean(looks.gradient, around)[0] + 1e-6;
+  const double detail = cv::countNonZero(around) ? std::min(3.0, detailIn / detailAround) : 0;
 
   const int w = cut.mask.cols, h = cut.mask.rows;
   const int framed = cv::countNonZero(cut.mask.row(0)) + cv::countNonZero(cut.mask.row(h - 1)) +
@@ -249,6 +253,18 @@ FoundSubject FindSubject(const QImage& colour) {
   for (size_t i = 0; i < cuts.size(); ++i) {
     cuts[i].score = Score(cuts[i], looks);
     if (cuts[i].score > cuts[best].score) best = i;
+  }
+  // A part of the subject often looks more like one than the whole does (a
+  // cup without its saucer, a suit without its head): the best of the cuts
+  // that hold that part and more, and look nearly as good, wins.
+  const size_t part = best;
+  const int partArea = cv::countNonZero(cuts[part].mask);
+  for (size_t i = 0; i < cuts.size(); ++i) {
+    const int area = cv::countNonZero(cuts[i].mask);
+    if (cuts[part].score <= 0 || cuts[i].score < kWholeScore * cuts[part].score) continue;
+    if (area < kWholeGrowth * partArea) continue;
+    if (cv::countNonZero(cuts[i].mask & cuts[part].mask) < kWholeHolds * partArea) continue;
+    if (best == part || cuts[i].score > cuts[best].score) best = i;
   }
 
   FoundSubject found;

@@ -45,11 +45,20 @@ bool InEllipse(double fx, double fy) {
   return dx * dx + dy * dy <= 1;
 }
 
-// A figure standing on the bottom edge left of the middle, under a sky that
-// lightens towards the horizon: neither centred nor on one colour.
+// A figure standing on the bottom edge left of the middle: not centred.
 bool InFigure(double fx, double fy) { return fx >= 0.08 && fx < 0.33 && fy >= 0.35; }
 
-QImage FigureUnderSky(int w, int h) {
+// A person cut off by the bottom edge: a small plain head over a large body
+// of another colour. The head alone looks like a subject too.
+bool InHead(double fx, double fy) {
+  const double dx = (fx - 0.5) / 0.1, dy = (fy - 0.3) / 0.13;
+  return dx * dx + dy * dy <= 1;
+}
+bool InPerson(double fx, double fy) { return InHead(fx, fy) || (fx >= 0.33 && fx < 0.67 && fy >= 0.47); }
+
+// What `paint` puts (0: nothing) under a sky that lightens towards the
+// horizon, so the background is not one colour either; with camera noise.
+QImage UnderSky(int w, int h, const std::function<QRgb(double fx, double fy)>& paint) {
   QImage image(w, h, QImage::Format_RGB32);
   std::mt19937 noise(7);
   std::uniform_int_distribution<int> jitter(-18, 18);
@@ -57,7 +66,8 @@ QImage FigureUnderSky(int w, int h) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const double t = static_cast<double>(y) / h;
-      if (InFigure(static_cast<double>(x) / w, t)) image.setPixel(x, y, qRgb(channel(150), channel(40), channel(30)));
+      const QRgb c = paint(static_cast<double>(x) / w, t);
+      if (c != 0) image.setPixel(x, y, qRgb(channel(qRed(c)), channel(qGreen(c)), channel(qBlue(c))));
       else image.setPixel(x, y, qRgb(channel(30 + 120 * t), channel(40 + 130 * t), channel(110 + 100 * t)));
     }
   return image;
@@ -100,8 +110,15 @@ TEST(PictureTest, SubjectBecomesTheTargets) {
        "649 x 487, subject transparency: 20 %", InEllipse},
       {"photo", TwoColours(400, 300, qRgb(200, 60, 40), qRgb(70, 150, 80)), "photo.png",
        "649 x 487, subject found: 20 %", InEllipse},
-      {"figure off centre under a sky", FigureUnderSky(400, 300), "figure.png", "649 x 487, subject found: ",
-       InFigure},
+      {"figure off centre under a sky",
+       UnderSky(400, 300, [](double fx, double fy) { return InFigure(fx, fy) ? qRgb(150, 40, 30) : 0; }),
+       "figure.png", "649 x 487, subject found: ", InFigure},
+      {"person cut off by the bottom edge",
+       UnderSky(400, 300,
+                [](double fx, double fy) {
+                  return InHead(fx, fy) ? qRgb(230, 190, 160) : InPerson(fx, fy) ? qRgb(230, 120, 40) : 0;
+                }),
+       "person.png", "649 x 487, subject found: ", InPerson},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
