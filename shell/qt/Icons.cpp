@@ -19,15 +19,19 @@ constexpr const char* kImageListFiles[kImageListCount] = {
     ":/icons/hint.svg", ":/icons/help.svg",   ":/icons/options.svg", ":/icons/about.svg",
 };
 
-// `resource` drawn into exactly `pixels`.
-QImage RenderPixels(const QString& resource, QSize pixels) {
+// A parsed drawing drawn into exactly `pixels`.
+QImage RenderPixels(QSvgRenderer& renderer, QSize pixels) {
   QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
-  QSvgRenderer renderer(resource);
   QPainter painter(&image);
   renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
   painter.end();
   return image;
+}
+
+QImage RenderPixels(const QString& resource, QSize pixels) {
+  QSvgRenderer renderer(resource);
+  return RenderPixels(renderer, pixels);
 }
 
 QImage Render(const QString& resource, QSize size, qreal dpr) {
@@ -109,12 +113,11 @@ QImage Greyed(const QImage& image) {
 QIcon ToolIcon(int index, bool greyed) { return QIcon(new ToolIconEngine(index, greyed)); }
 
 QIcon ProgramIcon() {
-  // Every window asks for it; it is drawn once.
+  // Every window asks for it; it is parsed and drawn once.
   static const std::vector<QImage> sizes = [] {
+    QSvgRenderer renderer(QStringLiteral(":/icons/tintaro.svg"));
     std::vector<QImage> images;
-    for (int side : {16, 32, 48, 64, 128}) {
-      images.push_back(RenderPixels(QStringLiteral(":/icons/tintaro.svg"), QSize(side, side)));
-    }
+    for (int side : {16, 32, 48, 64, 128}) images.push_back(RenderPixels(renderer, QSize(side, side)));
     return images;
   }();
   QIcon icon;
