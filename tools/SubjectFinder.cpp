@@ -256,12 +256,14 @@ FoundSubject FindSubject(const QImage& colour) {
   }
   // A part of the subject often looks more like one than the whole does (a
   // cup without its saucer, a suit without its head): the best of the cuts
-  // that hold that part and more, and look nearly as good, wins.
+  // that hold that part and more, and look nearly as good, wins. Not for a
+  // cut in pieces: what holds them all holds the background between them.
   const size_t part = best;
   const int partArea = cv::countNonZero(cuts[part].mask);
   for (size_t i = 0; i < cuts.size(); ++i) {
     const int area = cv::countNonZero(cuts[i].mask);
-    if (cuts[part].score <= 0 || cuts[i].score < kWholeScore * cuts[part].score) continue;
+    if (cuts[part].score <= 0 || cuts[part].pieces > 1) continue;
+    if (cuts[i].score < kWholeScore * cuts[part].score) continue;
     if (area < kWholeGrowth * partArea) continue;
     if (cv::countNonZero(cuts[i].mask & cuts[part].mask) < kWholeHolds * partArea) continue;
     if (best == part || cuts[i].score > cuts[best].score) best = i;
