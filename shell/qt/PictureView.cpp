@@ -15,6 +15,8 @@
 namespace tintaro::qt {
 namespace {
 
+constexpr int kBandRows = 64;
+
 QPoint PicturePoint(const QMouseEvent* event) {
   const QPointF p = event->position();
   return {static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y()))};
@@ -82,13 +84,21 @@ void PictureView::paintEvent(QPaintEvent* event) {
   if (exposed.isEmpty()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(exposed, image, exposed);
-  if (TargetHasAlpha(painter)) {
-    // Qt copies the X byte (0 here) into a target's alpha channel, which
-    // would leave the picture transparent; opaque black laid behind the
-    // drawn pixels sets their alpha and keeps their colour.
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-    painter.fillRect(exposed, Qt::black);
+  // Qt copies the X byte (0 here) into a target's alpha channel, which would
+  // leave the picture transparent; opaque black laid behind the drawn pixels
+  // sets their alpha and keeps their colour.
+  const bool setAlpha = TargetHasAlpha(painter);
+  // In bands: Qt hands a fill or conversion of 96 rows or more to a pool of
+  // threads, and starting them costs more than the rows of a picture; the
+  // intro's first picture would wait for them.
+  for (int top = exposed.top(); top <= exposed.bottom(); top += kBandRows) {
+    const QRect band(exposed.left(), top, exposed.width(), qMin(kBandRows, exposed.bottom() - top + 1));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(band, image, band);
+    if (setAlpha) {
+      painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+      painter.fillRect(band, Qt::black);
+    }
   }
 }
 
