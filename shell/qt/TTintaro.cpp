@@ -117,7 +117,9 @@ void TTintaro::GameTimerSlot::Apply() {
 TTintaro::TTintaro(const std::string& executablePath, const std::vector<std::string>& arguments) : shell_(*this) {
   setObjectName(QStringLiteral("Tintaro"));
   setWindowTitle(QStringLiteral("Tintaro! - Revolutionary Color Puzzle"));
-  setWindowIcon(ProgramIcon());
+  // The icon is the application's (set before any window): a window's own
+  // copy would send the five pictures to the window manager a second time as
+  // the window is made.
   helpDir = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
 
   auto* client = new QWidget(this);
