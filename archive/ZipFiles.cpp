@@ -68,8 +68,11 @@ size_t InputFile::Read(void* dst, size_t n) {
       pos_ += got;
       continue;
     }
-    if (buf_.size() != kBufferSize) buf_.resize(kBufferSize);
-    ssize_t got = ::pread(fd_, buf_.data(), kBufferSize, pos_);
+    // No larger than the file: a small archive does not write a quarter of
+    // a megabyte of fresh memory to read a few kilobytes.
+    const size_t wanted = static_cast<size_t>(std::clamp<int64_t>(size_, 1, static_cast<int64_t>(kBufferSize)));
+    if (buf_.size() < wanted) buf_.resize(wanted);
+    ssize_t got = ::pread(fd_, buf_.data(), buf_.size(), pos_);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       bufLen_ = 0;
