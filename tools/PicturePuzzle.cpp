@@ -51,6 +51,25 @@ Picture ClueOf(const QImage& colour) {
   return clue;
 }
 
+// The mask shrunk with the picture: a pixel is on the subject when most of
+// what it covers was.
+std::vector<uint8_t> ScaledMask(const std::vector<uint8_t>& mask, QSize from, QSize to) {
+  QImage big(from, QImage::Format_Grayscale8);
+  for (int y = 0; y < from.height(); ++y) {
+    uchar* row = big.scanLine(y);
+    for (int x = 0; x < from.width(); ++x)
+      row[x] = mask[static_cast<size_t>(y) * static_cast<size_t>(from.width()) + static_cast<size_t>(x)] ? 255 : 0;
+  }
+  const QImage small = big.scaled(to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  std::vector<uint8_t> out(static_cast<size_t>(to.width()) * static_cast<size_t>(to.height()));
+  for (int y = 0; y < to.height(); ++y) {
+    const uchar* row = small.constScanLine(y);
+    for (int x = 0; x < to.width(); ++x)
+      out[static_cast<size_t>(y) * static_cast<size_t>(to.width()) + static_cast<size_t>(x)] = row[x] >= 128;
+  }
+  return out;
+}
+
 constexpr const char* kMarkItYourself =
     "mark the subject yourself: --subject MASK, a picture of the same shape with the subject drawn in black on white";
 
@@ -64,57 +83,73 @@ bool ParseDifficulty(const std::string& word, Difficulty& out) {
   return true;
 }
 
-std::string PreparePicturePuzzle(const PictureRequest& rq, BuildRequest& build, PictureFacts& facts) {
-  const int maxWidth = static_cast<int>(std::lround(PaintSurface::kInitialControlWidth * rq.scale));
-  const int maxHeight = static_cast<int>(std::lround(PaintSurface::kInitialControlHeight * rq.scale));
-  PictureInput input;
-  if (std::string e = ReadPicture(rq.imagePath, maxWidth, maxHeight, input); !e.empty()) return rq.imagePath + ": " + e;
+std::string ReadPictureSubject(const PictureRequest& rq, PictureSubject& out) {
+  PictureInput& input = out.input;
+  if (std::string e = ReadPicture(rq.imagePath, PaintSurface::kInitialControlWidth, PaintSurface::kInitialControlHeight,
+                                  input);
+      !e.empty())
+    return rq.imagePath + ": " + e;
   const int w = input.colour.width(), h = input.colour.height();
-  facts.width = w;
-  facts.height = h;
-
-  std::vector<uint8_t> subject;
   std::string way;
   if (!rq.subjectPath.empty()) {
-    if (std::string e = ReadSubjectMask(rq.subjectPath, w, h, subject); !e.empty()) return rq.subjectPath + ": " + e;
-    facts.subjectFrom = "mask";
+    if (std::string e = ReadSubjectMask(rq.subjectPath, w, h, out.mask); !e.empty()) return rq.subjectPath + ": " + e;
+    out.from = "mask";
     way = "draw the subject on the mask in black, the rest white or transparent";
   } else if (!input.opaque.empty()) {
-    subject = input.opaque;
-    facts.subjectFrom = "transparency";
+    out.mask = input.opaque;
+    out.from = "transparency";
     way = "the subject is the picture's opaque part; or " + std::string(kMarkItYourself);
   } else {
     FoundSubject found = FindSubject(input.colour);
-    subject = std::move(found.mask);
-    facts.subjectFrom = "found";
+    out.mask = std::move(found.mask);
+    out.from = "found";
     way = kMarkItYourself;
     if (found.pieces >= 3 && found.largestShare < 0.5)
       return rq.imagePath + ": no single subject found, only " + std::to_string(found.pieces) +
              " scattered pieces (" + way + ")";
   }
-  facts.subjectShare = MaskShare(subject);
-  if (std::string e = SubjectShareFault(facts.subjectShare, way); !e.empty())
-    return (facts.subjectFrom == "mask" ? rq.subjectPath : rq.imagePath) + ": " + e;
+  out.share = MaskShare(out.mask);
+  if (std::string e = SubjectShareFault(out.share, way); !e.empty())
+    return (out.from == "mask" ? rq.subjectPath : rq.imagePath) + ": " + e;
+  return "";
+}
+
+void PreparePicturePuzzle(const PictureRequest& rq, const PictureSubject& subject, BuildRequest& build,
+                          PictureFacts& facts) {
+  QImage colour = subject.input.colour;
+  std::vector<uint8_t> mask = subject.mask;
+  if (rq.scale < 1) {
+    const QSize fitted = colour.size().scaled(
+        std::max(1, static_cast<int>(std::lround(colour.width() * rq.scale))),
+        std::max(1, static_cast<int>(std::lround(colour.height() * rq.scale))), Qt::KeepAspectRatio);
+    colour = colour.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    mask = ScaledMask(subject.mask, subject.input.colour.size(), fitted);
+  }
+  const int w = colour.width(), h = colour.height();
+  facts.width = w;
+  facts.height = h;
+  facts.subjectFrom = subject.from;
+  facts.subjectShare = subject.share;
 
   CellSpec cells;
   // A smaller picture gets fewer cells too, each a little smaller: fewer,
   // smaller targets for a locked mode's floods to hit.
   cells.cells = std::max(12, static_cast<int>(std::lround(CellsFor(rq.difficulty) * rq.scale)));
   cells.seed = rq.seed;
-  facts.withoutSubject = DrawPictureCells(input.colour, cells);
+  facts.withoutSubject = DrawPictureCells(colour, cells);
   if (rq.difficulty == Difficulty::Easy) {
-    cells.trace = &subject;
-    build.drawingPicture = DrawPictureCells(input.colour, cells);
+    cells.trace = &mask;
+    build.drawingPicture = DrawPictureCells(colour, cells);
   } else {
     build.drawingPicture = facts.withoutSubject;
   }
-  build.hiddenMask = std::move(subject);
-  build.cluePicture = ClueOf(input.colour);
+  build.hiddenMask = std::move(mask);
+  // The clue is as clear at any scale.
+  build.cluePicture = ClueOf(subject.input.colour);
   build.source.width = w;
   build.source.height = h;
   build.source.seed = rq.seed;
   build.source.mode = rq.mode;
-  return "";
 }
 
 }  // namespace tintaro::tools

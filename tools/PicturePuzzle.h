@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/Builder.h"
+#include "tools/PictureInput.h"
 #include "tools/PuzzleSource.h"
 
 namespace tintaro::tools {
@@ -33,9 +35,22 @@ struct PictureFacts {
   Picture withoutSubject;
 };
 
-// Reads the picture, finds its subject and draws its cells into a build
-// request for BuildPuzzle. Empty on success, else the fault.
-std::string PreparePicturePuzzle(const PictureRequest& request, BuildRequest& build, PictureFacts& facts);
+// The picture, fitted to the whole picture area, and its subject.
+struct PictureSubject {
+  PictureInput input;
+  std::vector<uint8_t> mask;  // 1 on the subject, one value a pixel
+  std::string from;           // "transparency", "mask" or "found"
+  double share = 0;           // of the picture
+};
+
+// Reads the picture and finds its subject, once for every scale it is then
+// tried at. Empty on success, else the fault.
+std::string ReadPictureSubject(const PictureRequest& request, PictureSubject& subject);
+
+// Draws the cells of the picture at the request's scale into a build request
+// for BuildPuzzle.
+void PreparePicturePuzzle(const PictureRequest& request, const PictureSubject& subject, BuildRequest& build,
+                          PictureFacts& facts);
 
 // "easy", "medium", "hard"; false for another word.
 bool ParseDifficulty(const std::string& word, Difficulty& out);

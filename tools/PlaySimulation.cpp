@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "core/Game.h"
 #include "core/Messages.h"
@@ -199,10 +201,24 @@ PlayReport PlayMany(const PlayedFiles& files, PlayMode mode, uint64_t seed, int 
   const FileRemover lighter{WriteTargetsOnly(files)};
   PlayedFiles played = files;
   if (!lighter.path.empty()) played.picturePath = lighter.path;
+  // Each game has its own state, surface and clock, so the games share the
+  // processors; every run's start is drawn from its number, so the report
+  // does not depend on which thread played it.
+  std::vector<PlayOutcome> outcomes(static_cast<size_t>(std::max(0, runs)));
+  std::atomic<size_t> nextRun{0};
+  auto play = [&] {
+    for (size_t run = nextRun++; run < outcomes.size(); run = nextRun++) {
+      const uint64_t draw = Mix(Mix(seed) + static_cast<uint64_t>(run));
+      outcomes[run] = PlayOnce(played, mode, static_cast<uint32_t>(draw % kDayMs));
+    }
+  };
+  const size_t workers = std::min<size_t>(outcomes.size(), std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<std::jthread> threads;
+  for (size_t t = 1; t < workers; ++t) threads.emplace_back(play);
+  play();
+  threads.clear();  // joins them
   std::vector<int64_t> wins;
-  for (int run = 0; run < runs; ++run) {
-    const uint64_t draw = Mix(Mix(seed) + static_cast<uint64_t>(run));
-    const PlayOutcome o = PlayOnce(played, mode, static_cast<uint32_t>(draw % kDayMs));
+  for (const PlayOutcome& o : outcomes) {
     report.locked = o.locked;
     if (o.won) wins.push_back(o.ms);
   }

@@ -365,12 +365,14 @@ int MakePicture(const Args& a) {
   }
   const std::string engine = EngineDir();
   const PlayRequest simulate;
+  PictureSubject subject;
+  if (std::string e = ReadPictureSubject(rq, subject); !e.empty()) return Fail("", e);
   for (const double scale : kLockedScales) {
     rq.scale = scale;
     BuildRequest build;
     build.name = NameFromOutput(a.output);
     PictureFacts facts;
-    if (std::string e = PreparePicturePuzzle(rq, build, facts); !e.empty()) return Fail("", e);
+    PreparePicturePuzzle(rq, subject, build, facts);
     const BuildReport built = BuildPuzzle(build, a.output);
     if (!built.error.empty()) return Fail(rq.imagePath, built.error);
     Inspection in = InspectArchive(a.output, engine, /*play=*/true, &simulate);
