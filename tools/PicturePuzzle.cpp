@@ -1,5 +1,5 @@
 // The subject is chosen before the cells only to be checked: the cells are
-// drawn from the photo alone (unless an easy puzzle traces the outline), so
+// drawn from the photo alone (an easy puzzle also traces part of the outline), so
 // the builder's rule, a cell is a target when most of it is hidden, is all
 // that ties them together.
 #include "tools/PicturePuzzle.h"
@@ -20,7 +20,7 @@ namespace tintaro::tools {
 namespace {
 
 constexpr int kClueWidth = 160, kClueHeight = 120;
-// More cells make more, smaller targets. Easy puzzles also trace the
+// More cells make more, smaller targets. Easy puzzles also trace part of the
 // subject's outline.
 int CellsFor(Difficulty d) {
   switch (d) {
