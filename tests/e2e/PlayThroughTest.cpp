@@ -233,13 +233,16 @@ void PlayThroughTest::modeLockedPuzzlesDisturbThroughABurst() {
     // of a burst floods once or twice and falls quiet, so move again until a
     // burst is under way with most of its floods to come.
     // Floods may already run while the moves are delivered, so they count
-    // from before the first move; each move is one fill of its own.
+    // from before the first move; each move is one fill of its own. Every
+    // move paints the same target: a puzzle of few targets would otherwise
+    // be solved, and fall quiet, before its burst got under way.
     const uint64_t before = window_->Shell().Surface().Revision();
+    const PointRecord& first = (*s.TargetPoints)[0];
     int moves = 0;
     do {
-      const PointRecord& t = (*s.TargetPoints)[moves % (s.LastTargetIndex + 1)];
-      ClickAt(t.X, t.Y);
+      ClickAt(first.X, first.Y);
     } while (++moves < 10 && s.CrazyOnly && !(s.MovedSinceDisturb && s.DisturbCount < 20));
+    QVERIFY2(!s.Finished, qPrintable(puzzle + " was solved by one target"));
     QTest::qWait(1500);
     QVERIFY2(window_->Shell().Surface().Revision() > before + moves + 5, qPrintable(puzzle + " was not disturbed"));
     // The player can still finish the puzzle over the floods.
