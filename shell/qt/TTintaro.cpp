@@ -3,7 +3,9 @@
 #include "shell/qt/TTintaro.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -497,6 +499,11 @@ std::optional<std::string> TTintaro::ShowOpenDialog(const std::string& title, co
   } else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
     chosen = dialog.selectedFiles().constFirst();
   }
+  // The dialog lives on, hidden, and so would a completion list still open
+  // when Enter took the typed name: it floated over the game and took the
+  // player's next click.
+  for (const QCompleter* completer : dialog.findChildren<QCompleter*>())
+    if (completer->popup()) completer->popup()->hide();
   if (!chosen || chosen->isEmpty()) return std::nullopt;
   lastOpenFolder_ = QFileInfo(*chosen).absolutePath();
   return chosen->toStdString();

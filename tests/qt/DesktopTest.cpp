@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QCompleter>
 #include <QFileInfo>
+#include <QAbstractItemView>
+#include <QLineEdit>
 #include <QToolButton>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -107,6 +110,33 @@ class DesktopTest : public QObject {
     // Qt's dialog saves its settings when it is destroyed, with the window.
     cleanup();
     QCOMPARE(QDir(config_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+  }
+
+  void aNameTypedInTheOpenDialogLeavesNoCompletionListOverTheGame() {
+    const QString puzzle = WritePuzzle();
+    QWidget* list = nullptr;
+    // The player types the start of the name, the completion list opens,
+    // and Enter takes the name as typed.
+    window_->runOpenDialog = [&](QFileDialog& dialog) -> std::optional<QString> {
+      dialog.setDirectory(QFileInfo(puzzle).absolutePath());
+      dialog.show();
+      QLineEdit* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QCompleter* completer = name ? name->completer() : nullptr;
+      if (!completer) return std::nullopt;
+      list = completer->popup();
+      for (int tries = 0; tries < 50 && !list->isVisible(); ++tries) {
+        name->clear();
+        QTest::keyClicks(name, QFileInfo(puzzle).fileName().left(1));
+        QTest::qWait(100);
+      }
+      if (!list->isVisible()) return std::nullopt;
+      static_cast<QDialog&>(dialog).accept();
+      return puzzle;
+    };
+    window_->Button(TTintaro::LoadTool)->click();
+    QVERIFY2(list, "the dialog has no completion list");
+    QVERIFY(window_->Shell().State().PicturePath.ends_with("/p.bmp"));
+    QVERIFY2(!list->isVisible(), "the completion list stays open over the game");
   }
 
   void theAboutBoxGreetsHoweverItIsClosed() {
