@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "tools/Pieces.h"
 #include "tools/Regions.h"
 
 namespace tintaro::tools {
@@ -21,44 +22,6 @@ uint64_t SplitMix::Next() {
 
 int FrameWidth(int lineWidth) { return std::max(4, lineWidth + 2); }
 
-namespace {
-
-struct UnionFind {
-  std::vector<int32_t> parent;
-  int32_t Find(int32_t a) {
-    while (parent[static_cast<size_t>(a)] != a) a = parent[static_cast<size_t>(a)] = parent[static_cast<size_t>(parent[static_cast<size_t>(a)])];
-    return a;
-  }
-};
-
-// Labels 4-connected runs of equal keys; returns the number of components.
-int32_t Components(int w, int h, const std::vector<int32_t>& key, std::vector<int32_t>& comp) {
-  comp.assign(key.size(), -1);
-  std::vector<size_t> queue;
-  int32_t next = 0;
-  for (size_t s = 0; s < key.size(); ++s) {
-    if (comp[s] != -1) continue;
-    comp[s] = next;
-    queue.assign(1, s);
-    for (size_t head = 0; head < queue.size(); ++head) {
-      const size_t i = queue[head];
-      const int x = static_cast<int>(i % static_cast<size_t>(w)), y = static_cast<int>(i / static_cast<size_t>(w));
-      const int nx[4] = {x - 1, x + 1, x, x};
-      const int ny[4] = {y, y, y - 1, y + 1};
-      for (int k = 0; k < 4; ++k) {
-        if (nx[k] < 0 || ny[k] < 0 || nx[k] >= w || ny[k] >= h) continue;
-        const size_t j = static_cast<size_t>(ny[k]) * static_cast<size_t>(w) + static_cast<size_t>(nx[k]);
-        if (comp[j] != -1 || key[j] != key[i]) continue;
-        comp[j] = next;
-        queue.push_back(j);
-      }
-    }
-    ++next;
-  }
-  return next;
-}
-
-}  // namespace
 
 Picture DrawLabelBorders(int w, int h, const std::vector<int32_t>& labels, int lineWidth) {
   Picture picture;
@@ -210,11 +173,12 @@ Picture DrawMosaic(const MosaicSpec& spec) {
   const int minSide = 8 + 2 * spec.lineWidth + 4;
   std::vector<int32_t> comp;
   for (int round = 0; round < 8; ++round) {
-    const int32_t count = Components(w, h, key, comp);
+    const int32_t count = LabelPieces(w, h, key, comp);
     std::vector<int32_t> side(n, 0), best(static_cast<size_t>(count), 0), compKey(static_cast<size_t>(count));
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        if (comp[i] < 0) continue;
         int32_t s = 1;
         const size_t ww = static_cast<size_t>(w);
         if (x > 0 && y > 0 && comp[i - 1] == comp[i] && comp[i - ww] == comp[i] && comp[i - ww - 1] == comp[i])
@@ -227,13 +191,12 @@ Picture DrawMosaic(const MosaicSpec& spec) {
     std::vector<std::vector<std::pair<int32_t, int64_t>>> border(static_cast<size_t>(count));
     auto touch = [&](size_t a, size_t b) {
       const int32_t ca = comp[a], cb = comp[b];
-      if (ca == cb) return;
+      // The frame is in no piece and takes none.
+      if (ca == cb || ca < 0 || cb < 0) return;
       for (const std::pair<int32_t, int32_t>& pair : {std::pair{ca, cb}, std::pair{cb, ca}}) {
         const int32_t small = pair.first, other = pair.second;
-        if (best[static_cast<size_t>(small)] >= minSide || compKey[static_cast<size_t>(small)] < 0) continue;
-        if (compKey[static_cast<size_t>(other)] < 0 ||
-            (compKey[static_cast<size_t>(other)] & 1) != (compKey[static_cast<size_t>(small)] & 1))
-          continue;
+        if (best[static_cast<size_t>(small)] >= minSide) continue;
+        if ((compKey[static_cast<size_t>(other)] & 1) != (compKey[static_cast<size_t>(small)] & 1)) continue;
         auto& list = border[static_cast<size_t>(small)];
         auto it = std::find_if(list.begin(), list.end(), [other](const auto& e) { return e.first == other; });
         if (it == list.end()) list.push_back({other, 1});
@@ -246,9 +209,7 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         if (x + 1 < w) touch(i, i + 1);
         if (y + 1 < h) touch(i, i + static_cast<size_t>(w));
       }
-    UnionFind uf;
-    uf.parent.resize(static_cast<size_t>(count));
-    for (int32_t c = 0; c < count; ++c) uf.parent[static_cast<size_t>(c)] = c;
+    UnionFind uf(static_cast<size_t>(count));
     bool merged = false;
     for (int32_t c = 0; c < count; ++c) {
       const auto& list = border[static_cast<size_t>(c)];
@@ -267,7 +228,7 @@ Picture DrawMosaic(const MosaicSpec& spec) {
     for (size_t i = 0; i < n; ++i)
       if (key[i] >= 0) key[i] = uf.Find(comp[i]) * 2 + (key[i] & 1);
   }
-  Components(w, h, key, comp);
+  LabelPieces(w, h, key, comp);
 
   Picture picture = DrawLabelBorders(w, h, comp, spec.lineWidth);
   // Lines can still pinch off crumbs too small to click. Blacking them out

@@ -159,27 +159,41 @@ std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, Pi
   return "";
 }
 
+std::vector<uint8_t> ScaledMask(const std::vector<uint8_t>& mask, QSize from, QSize to) {
+  QImage big(from, QImage::Format_Grayscale8);
+  for (int y = 0; y < from.height(); ++y) {
+    uchar* row = big.scanLine(y);
+    for (int x = 0; x < from.width(); ++x)
+      row[x] = mask[static_cast<size_t>(y) * static_cast<size_t>(from.width()) + static_cast<size_t>(x)] ? 255 : 0;
+  }
+  const QImage scaled = big.scaled(to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  std::vector<uint8_t> out(static_cast<size_t>(to.width()) * static_cast<size_t>(to.height()));
+  for (int y = 0; y < to.height(); ++y) {
+    const uchar* row = scaled.constScanLine(y);
+    for (int x = 0; x < to.width(); ++x)
+      out[static_cast<size_t>(y) * static_cast<size_t>(to.width()) + static_cast<size_t>(x)] = row[x] >= 128;
+  }
+  return out;
+}
+
 std::string ReadSubjectMask(const std::string& path, int width, int height, std::vector<uint8_t>& mask) {
   PictureInput drawn;
   if (std::string e = ReadPicture(path, width, height, drawn); !e.empty()) return e;
   // With transparency the opaque part is the subject, else what is not
   // white. Nearly white counts as white: a mask saved as JPEG is not exact.
-  QImage marks(drawn.colour.size(), QImage::Format_Grayscale8);
-  for (int y = 0; y < marks.height(); ++y) {
+  const int w = drawn.colour.width(), h = drawn.colour.height();
+  std::vector<uint8_t> marks(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
     const uchar* row = drawn.colour.constScanLine(y);
-    for (int x = 0; x < marks.width(); ++x) {
-      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(marks.width()) + static_cast<size_t>(x);
+    for (int x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
       const bool white = row[3 * x] > 240 && row[3 * x + 1] > 240 && row[3 * x + 2] > 240;
-      marks.scanLine(y)[x] = (drawn.opaque.empty() ? !white : drawn.opaque[i] != 0) ? 255 : 0;
+      marks[i] = drawn.opaque.empty() ? !white : drawn.opaque[i] != 0;
     }
   }
   // Drawn over the picture, the mask has its proportions: stretching makes
   // up the rounding.
-  marks = marks.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  mask.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = marks.constScanLine(y)[x] != 0;
+  mask = ScaledMask(marks, QSize(w, h), QSize(width, height));
   return "";
 }
 

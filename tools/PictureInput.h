@@ -25,6 +25,10 @@ struct PictureInput {
 // maxWidth x maxHeight. Empty on success, else the fault.
 std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, PictureInput& out);
 
+// A mask (one value a pixel, 1 on) stretched from one size to another: a
+// pixel is on when most of what it covers was.
+std::vector<uint8_t> ScaledMask(const std::vector<uint8_t>& mask, QSize from, QSize to);
+
 // A mask the user drew, read like a picture and stretched to width x height:
 // 1 where it is opaque and not white.
 std::string ReadSubjectMask(const std::string& path, int width, int height, std::vector<uint8_t>& mask);

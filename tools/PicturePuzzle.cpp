@@ -51,25 +51,6 @@ Picture ClueOf(const QImage& colour) {
   return clue;
 }
 
-// The mask shrunk with the picture: a pixel is on the subject when most of
-// what it covers was.
-std::vector<uint8_t> ScaledMask(const std::vector<uint8_t>& mask, QSize from, QSize to) {
-  QImage big(from, QImage::Format_Grayscale8);
-  for (int y = 0; y < from.height(); ++y) {
-    uchar* row = big.scanLine(y);
-    for (int x = 0; x < from.width(); ++x)
-      row[x] = mask[static_cast<size_t>(y) * static_cast<size_t>(from.width()) + static_cast<size_t>(x)] ? 255 : 0;
-  }
-  const QImage small = big.scaled(to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  std::vector<uint8_t> out(static_cast<size_t>(to.width()) * static_cast<size_t>(to.height()));
-  for (int y = 0; y < to.height(); ++y) {
-    const uchar* row = small.constScanLine(y);
-    for (int x = 0; x < to.width(); ++x)
-      out[static_cast<size_t>(y) * static_cast<size_t>(to.width()) + static_cast<size_t>(x)] = row[x] >= 128;
-  }
-  return out;
-}
-
 constexpr const char* kMarkItYourself =
     "mark the subject yourself: --subject MASK, a picture of the same shape with the subject drawn in black on white";
 

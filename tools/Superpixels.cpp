@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <numeric>
 
 #include "tools/Mosaic.h"
+#include "tools/Pieces.h"
 #include "tools/Regions.h"
 
 namespace tintaro::tools {
@@ -22,39 +22,6 @@ namespace {
 
 constexpr int kMergeRounds = 6;
 constexpr int kRepairRounds = 8;
-
-struct UnionFind {
-  std::vector<int32_t> parent;
-  explicit UnionFind(size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
-  int32_t Find(int32_t a) {
-    while (parent[static_cast<size_t>(a)] != a) a = parent[static_cast<size_t>(a)] = parent[static_cast<size_t>(parent[static_cast<size_t>(a)])];
-    return a;
-  }
-};
-
-// 4-connected pieces of equal key; -1 stays -1. Returns the piece count.
-int32_t Pieces(int w, int h, const std::vector<int32_t>& key, std::vector<int32_t>& piece) {
-  const size_t n = key.size();
-  UnionFind uf(n);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-      if (key[i] < 0) continue;
-      if (x + 1 < w && key[i + 1] == key[i]) uf.parent[static_cast<size_t>(uf.Find(static_cast<int32_t>(i)))] = uf.Find(static_cast<int32_t>(i + 1));
-      if (y + 1 < h && key[i + static_cast<size_t>(w)] == key[i])
-        uf.parent[static_cast<size_t>(uf.Find(static_cast<int32_t>(i)))] = uf.Find(static_cast<int32_t>(i + static_cast<size_t>(w)));
-    }
-  piece.assign(n, -1);
-  std::vector<int32_t> number(n, -1);
-  int32_t count = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (key[i] < 0) continue;
-    const size_t root = static_cast<size_t>(uf.Find(static_cast<int32_t>(i)));
-    if (number[root] < 0) number[root] = count++;
-    piece[i] = number[root];
-  }
-  return count;
-}
 
 // Merges every thin piece into the neighbour (on the same side of a traced
 // outline) it shares most border with. False when there was none to merge.
@@ -205,7 +172,7 @@ Picture DrawPictureCells(const QImage& colour, const CellSpec& spec) {
     MarkShapeSides(*spec.trace, spec.traceShare, spec.seed, cellOf, cellCount, key);
   SmoothBorders(w, h, frame, key);
   std::vector<int32_t> piece;
-  const int32_t count = Pieces(w, h, key, piece);
+  const int32_t count = LabelPieces(w, h, key, piece);
   std::vector<int32_t> pieceSide(static_cast<size_t>(count), 0);
   for (size_t i = 0; i < key.size(); ++i)
     if (piece[i] >= 0) pieceSide[static_cast<size_t>(piece[i])] = key[i] & 1;
