@@ -11,6 +11,7 @@
 #include "core/Errors.h"
 #include "core/picture/FileBytes.h"
 #include "core/picture/PictureFormats.h"
+#include "tools/ClueFrame.h"
 #include "tools/Mosaic.h"
 #include "tools/PuzzleFiles.h"
 #include "tools/Regions.h"
@@ -73,6 +74,74 @@ std::string FileText(const BuildRequest& rq, const std::string& name, std::strin
 
 NamedFile Resolve(const BuildRequest& rq, const std::string& name) { return {rq.baseDir, name}; }
 
+// A figure among figures is drawn as its silhouette: the thin gaps an
+// icon's engraving leaves inside it would cut slivers too thin to click.
+// Holes wide enough to hold a cell (a cup's handle) stay.
+void FillThinHoles(std::vector<uint8_t>& mask, int w, int h) {
+  constexpr int kThin = 7;  // a hole no wider than twice this is filled
+  const size_t ww = static_cast<size_t>(w), n = mask.size();
+  // Chessboard distance from each pixel outside the figure to the figure.
+  std::vector<int> d(n);
+  for (size_t i = 0; i < n; ++i) d[i] = mask[i] ? 0 : 1 << 20;
+  for (size_t i = 0; i < n; ++i) {
+    const size_t x = i % ww;
+    if (x > 0) d[i] = std::min(d[i], d[i - 1] + 1);
+    if (i >= ww) {
+      d[i] = std::min(d[i], d[i - ww] + 1);
+      if (x > 0) d[i] = std::min(d[i], d[i - ww - 1] + 1);
+      if (x + 1 < ww) d[i] = std::min(d[i], d[i - ww + 1] + 1);
+    }
+  }
+  for (size_t i = n; i-- > 0;) {
+    const size_t x = i % ww;
+    if (x + 1 < ww) d[i] = std::min(d[i], d[i + 1] + 1);
+    if (i + ww < n) {
+      d[i] = std::min(d[i], d[i + ww] + 1);
+      if (x + 1 < ww) d[i] = std::min(d[i], d[i + ww + 1] + 1);
+      if (x > 0) d[i] = std::min(d[i], d[i + ww - 1] + 1);
+    }
+  }
+  // Each hole: the pixels outside the figure that the picture's edge cannot reach.
+  std::vector<uint8_t> seen(n, 0);
+  std::vector<size_t> hole, stack;
+  for (size_t start = 0; start < n; ++start) {
+    if (mask[start] || seen[start]) continue;
+    hole.clear();
+    bool open = false;
+    int widest = 0;
+    seen[start] = 1;
+    stack.push_back(start);
+    while (!stack.empty()) {
+      const size_t i = stack.back();
+      stack.pop_back();
+      hole.push_back(i);
+      widest = std::max(widest, d[i]);
+      const size_t x = i % ww, y = i / ww;
+      open = open || x == 0 || y == 0 || x + 1 == ww || static_cast<int>(y) + 1 == h;
+      for (const size_t j : {x > 0 ? i - 1 : i, x + 1 < ww ? i + 1 : i, y > 0 ? i - ww : i, i + ww < n ? i + ww : i})
+        if (!mask[j] && !seen[j]) {
+          seen[j] = 1;
+          stack.push_back(j);
+        }
+    }
+    if (!open && widest <= kThin)
+      for (const size_t i : hole) mask[i] = 1;
+  }
+}
+
+std::string DecoyMasks(const BuildRequest& rq, int w, int h, std::vector<std::vector<uint8_t>>& masks) {
+  masks.clear();
+  for (const FigureSource& figure : rq.source.figures) {
+    std::string error;
+    const std::string svg = FileText(rq, figure.file, error);
+    if (!error.empty()) return error;
+    masks.emplace_back();
+    if (std::string e = RenderSvgMask(svg, w, h, masks.back(), figure.place); !e.empty()) return figure.file + ": " + e;
+    FillThinHoles(masks.back(), w, h);
+  }
+  return "";
+}
+
 // Without `withHidden` the hidden picture is left out: the drawing the same
 // source makes when nothing is hidden in it.
 std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
@@ -117,7 +186,8 @@ std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
     std::string error;
     const std::string svg = rq.hiddenSvgText.empty() ? FileText(rq, s.hidden, error) : rq.hiddenSvgText;
     if (!error.empty()) return error;
-    if (std::string e = RenderSvgMask(svg, w, h, d.hidden); !e.empty()) return s.hidden + ": " + e;
+    if (std::string e = RenderSvgMask(svg, w, h, d.hidden, s.place); !e.empty()) return s.hidden + ": " + e;
+    if (!s.figures.empty()) FillThinHoles(d.hidden, w, h);
   } else if (!s.hidden.empty()) {
     Picture mask;
     if (std::string e = LoadBmp(Resolve(rq, s.hidden), mask); !e.empty()) return e;
@@ -137,6 +207,7 @@ std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
     spec.decoys = s.decoys;
     spec.traceShare = s.tracedPercent / 100.0;
     spec.detail = s.detail;
+    if (std::string e = DecoyMasks(rq, w, h, spec.figures); !e.empty()) return e;
     d.picture = DrawMosaic(spec);
     // A drawing given as well adds its lines on top.
     if (haveLines)
@@ -235,6 +306,7 @@ void Order(std::vector<SeedPoint>& points, TargetOrder order, int w, int h) {
 
 std::string MakeClue(const BuildRequest& rq, const Drawn& d, const Classified& c, Picture& clue) {
   const PuzzleSource& s = rq.source;
+  const int w = d.picture.width, h = d.picture.height;
   if (rq.cluePicture.width > 0) {
     clue = rq.cluePicture;
     return "";
@@ -244,18 +316,27 @@ std::string MakeClue(const BuildRequest& rq, const Drawn& d, const Classified& c
     std::string error;
     const std::string svg = FileText(rq, s.clue, error);
     if (!error.empty()) return error;
-    if (std::string e = RenderSvgPicture(svg, s.clueWidth, s.clueHeight, clue); !e.empty()) return s.clue + ": " + e;
+    if (!s.clueFrame) {
+      if (std::string e = RenderSvgPicture(svg, s.clueWidth, s.clueHeight, clue); !e.empty()) return s.clue + ": " + e;
+      return "";
+    }
+    // Drawn where the hidden shape lies, in the picture's frame.
+    const ClueRect r = FramedPictureRect(s.clueWidth, s.clueHeight, w, h);
+    Picture inner;
+    std::vector<uint8_t> figure;
+    if (std::string e = RenderSvgFigure(svg, r.w, r.h, s.place, inner, figure); !e.empty()) return s.clue + ": " + e;
+    clue = ComposeFramedClue(s.clueWidth, s.clueHeight, inner, figure, /*fadeRest=*/false);
     return "";
   }
   if (!d.hidden.empty()) {
-    clue = MaskClue(d.hidden, d.picture.width, d.picture.height, s.clueWidth, s.clueHeight);
+    clue = MaskClue(d.hidden, w, h, s.clueWidth, s.clueHeight);
     return "";
   }
   // Target points only: the targets' own shape, small.
   std::vector<uint8_t> mask(c.map.label.size(), 0);
   std::set<int32_t> targets(c.targets.begin(), c.targets.end());
   for (size_t i = 0; i < mask.size(); ++i) mask[i] = targets.count(c.map.label[i]) ? 1 : 0;
-  clue = MaskClue(mask, d.picture.width, d.picture.height, s.clueWidth, s.clueHeight);
+  clue = MaskClue(mask, w, h, s.clueWidth, s.clueHeight);
   return "";
 }
 
@@ -270,6 +351,13 @@ std::string DrawAndClassify(const BuildRequest& rq, bool withHidden, Drawn& d, C
 }
 
 }  // namespace
+
+std::string FigureMasks(const BuildRequest& rq, std::vector<uint8_t>& hidden, std::vector<std::vector<uint8_t>>& decoys) {
+  Drawn d;
+  if (std::string e = MakeDrawing(rq, /*withHidden=*/true, d); !e.empty()) return e;
+  hidden = std::move(d.hidden);
+  return DecoyMasks(rq, d.picture.width, d.picture.height, decoys);
+}
 
 std::string DrawPuzzle(const BuildRequest& rq, bool withHidden, Picture& out) {
   Drawn d;

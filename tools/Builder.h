@@ -35,6 +35,11 @@ BuildReport BuildPuzzle(const BuildRequest& request, const std::string& outputPa
 // `withHidden` as if the source hid nothing. Empty on success, else the fault.
 std::string DrawPuzzle(const BuildRequest& request, bool withHidden, Picture& out);
 
+// The masks of the hidden figure and of each decoy figure a mosaic source
+// outlines, at the picture's size. Empty on success, else the fault.
+std::string FigureMasks(const BuildRequest& request, std::vector<uint8_t>& hidden,
+                        std::vector<std::vector<uint8_t>>& decoys);
+
 // The shapes `generate` knows, and the SVG of one ("" for an unknown name).
 std::vector<std::string> BuiltinShapeNames();
 std::string BuiltinShapeSvg(const std::string& name);

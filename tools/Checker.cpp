@@ -276,6 +276,7 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
     } else {
       in.clueWidth = clue.Width();
       in.clueHeight = clue.Height();
+      in.clue = clue.CurrentPicture();
       if (in.clueWidth <= 0 || in.clueHeight <= 0) in.faults.push_back("the clue picture is empty");
     }
   }
@@ -329,6 +330,10 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
   }
   in.played = PlaySolution(game, ui, in);
   if (!in.played) in.faults.push_back("painting every target did not bring the congratulation");
+  if (in.played && in.clue.width > 0) {
+    in.reasoning = ReasonOut(in.picture, in.clue, in.targets);
+    in.reasoned = true;
+  }
   if (in.played && simulate) SimulatePlayer(in, {path, state.PicturePath, state.SolutionPath}, *simulate);
   return in;
 }

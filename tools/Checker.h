@@ -11,6 +11,7 @@
 #include "core/picture/Picture.h"
 #include "tools/PlaySimulation.h"
 #include "tools/PuzzleFiles.h"
+#include "tools/ReasoningPlayer.h"
 
 namespace tintaro::tools {
 
@@ -38,6 +39,9 @@ struct Inspection {
   std::vector<std::string> faults;
   bool played = false;  // the headless play ended in the congratulation
   std::vector<PlayReport> plays;  // the simulated player's games, one report per mode
+  Picture clue;                   // as extracted, when it loads
+  bool reasoned = false;          // the reasoning player tried it
+  ReasoningReport reasoning;
 };
 
 // What check asks of the simulated player besides the puzzle's locked mode.
@@ -48,7 +52,8 @@ struct PlayRequest {
 
 // Lists, extracts into a fresh temporary folder (removed again), loads and
 // examines the archive. With `play`, also paints every target through the
-// game's rules and requires the congratulation; with `simulate` too, plays it
+// game's rules and requires the congratulation, and lets the reasoning
+// player try it from its drawing and clue; with `simulate` too, plays it
 // as a person would in its locked Crazy or Insane mode (which must be won in
 // at least half the runs) and in the modes asked. `engineDir` is where
 // libunzeng.so lies ("" for the system's search).

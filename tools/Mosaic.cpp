@@ -120,9 +120,13 @@ Picture DrawMosaic(const MosaicSpec& spec) {
     decoys.push_back(d);
   }
 
-  // Key per pixel: the site, which decoys cover it, and the side of the
-  // hidden shape in the lowest bit (set below); -1 for the frame.
+  // Key per pixel: the site, which decoys and figures cover it, and the side
+  // of the hidden shape in the lowest bit (set below); -1 for the frame.
   const bool haveMask = spec.mask && spec.mask->size() == n;
+  std::vector<const std::vector<uint8_t>*> figures;
+  for (const std::vector<uint8_t>& f : spec.figures)
+    if (f.size() == n && decoys.size() + figures.size() < 16) figures.push_back(&f);
+  const int32_t figureBits = static_cast<int32_t>(((1u << figures.size()) - 1) << decoys.size());
   const double traceShare = haveMask ? std::clamp(spec.traceShare, 0.0, 1.0) : 0.0;
   std::vector<int32_t> key(n);
   std::vector<int32_t> siteOf(n, -1);
@@ -161,6 +165,8 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         const double ux = (x - d.cx) / d.rx, uy = (y - d.cy) / d.ry;
         if (d.circle ? ux * ux + uy * uy < 1 : std::abs(ux) < 1 && std::abs(uy) < 1) covered |= 1 << k;
       }
+      for (size_t k = 0; k < figures.size(); ++k)
+        if ((*figures[k])[i]) covered |= 1 << (decoys.size() + k);
       siteOf[i] = site;
       key[i] = (site << 16 | covered) << 1;
     }
@@ -169,12 +175,23 @@ Picture DrawMosaic(const MosaicSpec& spec) {
 
   // Merge pieces whose largest square is too small to leave a clickable
   // region once the lines are drawn, into the neighbour (on the same side of
-  // a traced outline) that shares the longest border with them.
+  // a traced outline and of every figure's) that shares the longest border
+  // with them. The sides are fixed per pixel, since merging rewrites keys.
   const int minSide = 8 + 2 * spec.lineWidth + 4;
+  std::vector<int32_t> sides(n, 0);
+  for (size_t i = 0; i < n; ++i)
+    if (key[i] >= 0) sides[i] = ((key[i] >> 1) & figureBits) << 1 | (key[i] & 1);
   std::vector<int32_t> comp;
-  for (int round = 0; round < 8; ++round) {
+  // Where figures cross, a sliver between two outlines may have no
+  // neighbour on all its sides. Left alone it would be blacked out as a
+  // crumb; rather, a second pass lets such slivers merge across any line,
+  // hidden or decoy alike, so no outline's style differs from another's.
+  const int crumbSide = kMinClickSide + spec.lineWidth + 1;
+  const int passes = figures.empty() ? 1 : 2;
+  // One round of merges; false when nothing was left to merge.
+  auto mergeSmallPieces = [&](bool relaxed) {
     const int32_t count = LabelPieces(w, h, key, comp);
-    std::vector<int32_t> side(n, 0), best(static_cast<size_t>(count), 0), compKey(static_cast<size_t>(count));
+    std::vector<int32_t> side(n, 0), best(static_cast<size_t>(count), 0), compSides(static_cast<size_t>(count));
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
@@ -185,7 +202,7 @@ Picture DrawMosaic(const MosaicSpec& spec) {
           s = 1 + std::min({side[i - 1], side[i - ww], side[i - ww - 1]});
         side[i] = s;
         best[static_cast<size_t>(comp[i])] = std::max(best[static_cast<size_t>(comp[i])], s);
-        compKey[static_cast<size_t>(comp[i])] = key[i];
+        compSides[static_cast<size_t>(comp[i])] = sides[i];
       }
     // Shared border lengths of each small piece with its neighbours.
     std::vector<std::vector<std::pair<int32_t, int64_t>>> border(static_cast<size_t>(count));
@@ -195,8 +212,8 @@ Picture DrawMosaic(const MosaicSpec& spec) {
       if (ca == cb || ca < 0 || cb < 0) return;
       for (const std::pair<int32_t, int32_t>& pair : {std::pair{ca, cb}, std::pair{cb, ca}}) {
         const int32_t small = pair.first, other = pair.second;
-        if (best[static_cast<size_t>(small)] >= minSide) continue;
-        if ((compKey[static_cast<size_t>(other)] & 1) != (compKey[static_cast<size_t>(small)] & 1)) continue;
+        if (best[static_cast<size_t>(small)] >= (relaxed ? crumbSide : minSide)) continue;
+        if (!relaxed && compSides[static_cast<size_t>(other)] != compSides[static_cast<size_t>(small)]) continue;
         auto& list = border[static_cast<size_t>(small)];
         auto it = std::find_if(list.begin(), list.end(), [other](const auto& e) { return e.first == other; });
         if (it == list.end()) list.push_back({other, 1});
@@ -223,11 +240,15 @@ Picture DrawMosaic(const MosaicSpec& spec) {
         merged = true;
       }
     }
-    if (!merged) break;
+    if (!merged) return false;
     // A merged group shares its root piece's key, so the next labelling joins it.
     for (size_t i = 0; i < n; ++i)
-      if (key[i] >= 0) key[i] = uf.Find(comp[i]) * 2 + (key[i] & 1);
-  }
+      if (key[i] >= 0) key[i] = uf.Find(comp[i]) * 2 + (relaxed ? 0 : key[i] & 1);
+    return true;
+  };
+  for (int pass = 0; pass < passes; ++pass)
+    for (int round = 0; round < 8 && mergeSmallPieces(pass == 1); ++round) {
+    }
   LabelPieces(w, h, key, comp);
 
   Picture picture = DrawLabelBorders(w, h, comp, spec.lineWidth);

@@ -24,6 +24,11 @@ struct MosaicSpec {
   // Outlines of random circles and boxes drawn across the mosaic, so that
   // the hidden shape's smooth outline is not the only one (at most 16).
   int decoys = 0;
+  // Other figures' masks (width * height values, 1 inside), outlined across
+  // the mosaic exactly as a traced hidden shape is: every cell they cross is
+  // cut along them, and no piece merges across them. At most 16 with the
+  // decoys.
+  std::vector<std::vector<uint8_t>> figures;
   // Share of the cells the mask's outline crosses that are cut along it, 0
   // to 1 (easy puzzles only: every cut draws part of the answer). The others
   // stay whole, so the player still has to work out where the shape runs.

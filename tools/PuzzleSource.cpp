@@ -31,6 +31,13 @@ std::optional<int64_t> Number(std::string_view word) {
   return value;
 }
 
+std::optional<double> Decimal(std::string_view word) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value, std::chars_format::fixed);
+  if (ec != std::errc() || end != word.data() + word.size()) return std::nullopt;
+  return value;
+}
+
 std::string Lower(std::string_view word) {
   std::string s(word);
   for (char& c : s)
@@ -112,10 +119,23 @@ class Parser {
     return "";
   }
 
+  // SCALE X Y from w[first]: the scale in (0, 1], the centre's fractions in [0, 1].
+  std::string Place(const std::vector<std::string_view>& w, size_t first, Placement& out) {
+    const std::string usage = "'" + std::string(w[0]) + "' takes " + (first > 1 ? "FILE.svg " : "") +
+                              "SCALE X Y: SCALE in (0, 1] of the picture's height, X and Y in [0, 1]";
+    if (w.size() != first + 3) return usage;
+    const std::optional<double> scale = Decimal(w[first]), x = Decimal(w[first + 1]), y = Decimal(w[first + 2]);
+    if (!scale || !x || !y || !(*scale > 0 && *scale <= 1) || !(*x >= 0 && *x <= 1) || !(*y >= 0 && *y <= 1))
+      return usage;
+    out = {*scale, *x, *y};
+    return "";
+  }
+
   std::string Line(const std::vector<std::string_view>& w) {
     const std::string key = Lower(w[0]);
-    // Point lists may repeat; every other key is given once.
-    if (key != "target" && key != "stray" && !seen_.insert(key).second) return "'" + key + "' given twice";
+    // Point lists and figures may repeat; every other key is given once.
+    if (key != "target" && key != "stray" && key != "figure" && !seen_.insert(key).second)
+      return "'" + key + "' given twice";
     std::vector<int64_t> n;
     auto I = [&n](size_t i) { return static_cast<int>(n[i]); };
     if (key == "name") {
@@ -132,6 +152,19 @@ class Parser {
       return FileName(w, s_.hidden);
     } else if (key == "clue") {
       return FileName(w, s_.clue);
+    } else if (key == "clue-frame") {
+      const std::string v = w.size() == 2 ? Lower(w[1]) : "";
+      if (v != "on" && v != "off") return "'clue-frame' takes on or off";
+      s_.clueFrame = v == "on";
+    } else if (key == "place") {
+      return Place(w, 1, s_.place);
+    } else if (key == "figure") {
+      if (s_.figures.size() >= static_cast<size_t>(kMaxFigures)) return "more than " + std::to_string(kMaxFigures) + " figures";
+      FigureSource figure;
+      if (w.size() < 2 || !Lower(w[1]).ends_with(".svg")) return "'figure' takes FILE.svg SCALE X Y";
+      if (std::string e = FileName({w[0], w[1]}, figure.file); !e.empty()) return e;
+      if (std::string e = Place(w, 2, figure.place); !e.empty()) return e;
+      s_.figures.push_back(figure);
     } else if (key == "clue-size") {
       if (auto e = Integers(w, 2, 8, 1024, n); !e.empty()) return e;
       s_.clueWidth = I(0);
@@ -218,6 +251,10 @@ class Parser {
       return Fail(0, "needs 'size' (the drawing is not a BMP)");
     if (s_.hidden.empty() && s_.targets.empty()) return Fail(0, "needs 'hidden' or 'target' points");
     if (s_.mosaicCells && s_.hidden.empty()) return Fail(0, "'mosaic' needs a 'hidden' shape to draw over");
+    if (s_.place.IsSet() && !Lower(s_.hidden).ends_with(".svg")) return Fail(0, "'place' needs an SVG 'hidden' shape");
+    if (!s_.figures.empty() && !s_.mosaicCells) return Fail(0, "'figure' outlines are drawn across a 'mosaic'");
+    if (s_.decoys + static_cast<int>(s_.figures.size()) > kMaxDecoys)
+      return Fail(0, "at most " + std::to_string(kMaxDecoys) + " 'decoys' and 'figure' lines together");
     if (s_.width)
       for (const auto* list : {&s_.targets, &s_.strays})
         for (const SourcePoint& p : *list)

@@ -26,9 +26,26 @@ inline constexpr int kMaxSide = 4096;
 inline constexpr int kMaxCells = 1000;
 inline constexpr int kMaxLineWidth = 8;
 inline constexpr int kMaxDecoys = 16;
+// Decoy figures and decoy circles share the mosaic's 16 cover bits.
+inline constexpr int kMaxFigures = 12;
 inline constexpr int kMaxDetail = 3;
 inline constexpr int kMaxPoints = 1000;
 inline constexpr size_t kMaxSourceBytes = 1 << 20;
+
+// Where an SVG shape is drawn in the picture: its longer side SCALE of the
+// picture's height, its centre at the fractions X, Y of the picture.
+// Unset (scale 0): scaled to fit and centred.
+struct Placement {
+  double scale = 0;
+  double x = 0.5, y = 0.5;
+  bool IsSet() const { return scale > 0; }
+};
+
+// Another figure's outline drawn across the mosaic like the hidden one's.
+struct FigureSource {
+  std::string file;  // .svg
+  Placement place;
+};
 
 struct PuzzleSource {
   std::string name;                  // picture base name; empty: the output's
@@ -41,6 +58,8 @@ struct PuzzleSource {
   int tracedPercent = 0;             // of the cells the hidden outline crosses, cut along it
   int detail = 1;                    // cells in the middle 1/N^2 of the usual size
   std::string hidden;                // mask (.bmp) or shape (.svg)
+  Placement place;                   // of an SVG hidden shape and clue
+  std::vector<FigureSource> figures; // decoy figures, outlined like the hidden one
   std::vector<SourcePoint> targets;  // seed points of target regions
   std::vector<SourcePoint> strays;
   StrayChoice strayChoice = StrayChoice::AllOthers;
@@ -50,6 +69,8 @@ struct PuzzleSource {
   TargetOrder order = TargetOrder::Rows;
   std::string clue;                  // .bmp or .svg; empty: the hidden shape, small
   int clueWidth = 160, clueHeight = 120;
+  // The clue shows the whole picture's frame with the figure in its place.
+  bool clueFrame = false;
 };
 
 // The outcome of parsing: the source, or the first fault as "line N: ...".

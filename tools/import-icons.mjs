@@ -8,19 +8,31 @@
 //
 // LIST (see data/puzzles/library.list) holds
 //   pack PACK                the puzzles after it belong to PACK
+//   group GROUP              and to GROUP (animals, things...), which any
+//                            pack may share
 //   set KEY VALUE...         a default setting for the rest of the pack
 //   NAME SET:ICON[; KEY VALUE...]...
 //                            one puzzle; settings are puzzle source keys, plus
-//                            "place SCALE X Y": the shape takes SCALE of the
-//                            picture's height, its centre at the fractions
-//                            X, Y of the picture's width and height.
+//                            "figures N": N other icons of the library drawn
+//                            as outlines around and across the hidden one;
+//                            "figures-from group|library": of its own group
+//                            only, or of any (default library);
+//                            "scale SCALE": every figure takes about SCALE
+//                            of the picture's height (default 0.6);
+//                            "place SCALE X Y": the hidden figure takes
+//                            SCALE of the picture's height, its centre at the
+//                            fractions X, Y of the picture's width and
+//                            height (else where the layout puts it).
 // Each --set is an Iconify JSON file (icons.json of an @iconify-json package).
 //
 // Everything goes beside LIST, since a source may name only files in its own
-// folder: PACK.NAME.puzzle, and the icons in a folder per set, which also
-// holds the shapes drawn by "place" (placed-NAME.svg), so that every file
-// made from a set lies beside that set's licence. The build puts
+// folder: PACK.NAME.puzzle, and the icons in a folder per set, so that every
+// file made from a set lies beside that set's licence. The build puts
 // PACK.NAME.puzzle's archive in the pack's folder.
+//
+// Every figure, hidden or not, is drawn the same way: an outline cut across
+// the mosaic. The clue shows the hidden one in the picture's frame, where it
+// lies, so finding it is a matter of comparing outlines, never of guessing.
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -44,6 +56,7 @@ function fail(where, message) {
 function parseList(text, listName) {
   const packs = [];
   let pack = null;
+  let group = '';
   text.split('\n').forEach((raw, index) => {
     const where = `${listName}:${index + 1}`;
     const line = raw.replace(/#.*/, '').trim();
@@ -53,9 +66,15 @@ function parseList(text, listName) {
       if (words.length !== 2 || !/^[A-Za-z0-9][A-Za-z0-9_-]*$/.test(words[1])) fail(where, 'pack takes one plain name');
       pack = { name: words[1], defaults: new Map(), puzzles: [] };
       packs.push(pack);
+      group = '';
       return;
     }
     if (!pack) fail(where, 'a puzzle or setting before the first pack');
+    if (words[0] === 'group') {
+      if (words.length !== 2 || !/^[a-z][a-z0-9-]*$/.test(words[1])) fail(where, 'group takes one plain lower-case name');
+      group = words[1];
+      return;
+    }
     if (words[0] === 'set') {
       if (words.length < 3) fail(where, 'set takes a key and a value');
       pack.defaults.set(words[1], words.slice(2));
@@ -73,7 +92,7 @@ function parseList(text, listName) {
       if (kv.length < 2) fail(where, `setting '${part.trim()}' needs a value`);
       settings.set(kv[0], kv.slice(1));
     }
-    pack.puzzles.push({ name, set: m[1], icon: m[2], settings, where });
+    pack.puzzles.push({ name, set: m[1], icon: m[2], settings, where, group });
   });
   const names = new Set();
   for (const p of packs)
@@ -125,15 +144,43 @@ function iconBox(icon) {
   return [icon.left, icon.top, icon.width, icon.height];
 }
 
-// A view box around the icon so that, fitted to the picture, the icon takes
-// `scale` of its height with its centre at (fx, fy) of the picture.
-function placedBox(icon, [scale, fx, fy], size, where) {
-  const [w, h] = size;
-  if (!(scale > 0 && scale <= 1 && fx >= 0 && fx <= 1 && fy >= 0 && fy <= 1)) fail(where, 'place takes SCALE (0, 1] and X, Y in [0, 1]');
-  const side = Math.max(icon.width, icon.height);
-  const vh = side / scale, vw = (vh * w) / h;
-  const round = (v) => Number(v.toFixed(3));
-  return [round(icon.left + icon.width / 2 - fx * vw), round(icon.top + icon.height / 2 - fy * vh), round(vw), round(vh)];
+// A small deterministic generator (mulberry32), so a list always gives the
+// same sources.
+function generator(seed) {
+  let a = seed >>> 0;
+  return () => {
+    a = (a + 0x6d2b79f5) >>> 0;
+    let t = a;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+
+const round3 = (v) => Number(v.toFixed(3));
+
+// Where the figures go: `count` of them, each about `scale` of the picture's
+// height (its longer side), spread so that each lies wholly inside the
+// picture and as far from the others as a few random tries allow; large
+// enough, they overlap. `fixed` ([SCALE, X, Y]) is where the first must go.
+// The hidden figure is one of them at random, so neither its size nor its
+// place in the crowd tells it apart.
+function layout(random, icons, scale, [w, h], fixed) {
+  const figures = [];
+  for (const icon of icons) {
+    const s = fixed && figures.length === 0 ? fixed[0] : round3(scale * (0.88 + 0.24 * random()));
+    const side = Math.max(icon.width, icon.height);
+    const hx = (s * h * icon.width) / side / w / 2 + 0.01, hy = (s * icon.height) / side / 2 + 0.01;
+    const candidate = () => [round3(hx + (1 - 2 * hx) * random()), round3(hy + (1 - 2 * hy) * random())];
+    let best = null, bestGap = -1;
+    for (let k = 0; k < (figures.length ? 12 : 1); ++k) {
+      const at = fixed && figures.length === 0 ? [fixed[1], fixed[2]] : candidate();
+      const gap = Math.min(...figures.map((f) => Math.hypot((f.x - at[0]) * w / h, f.y - at[1])), 9);
+      if (gap > bestGap) [best, bestGap] = [at, gap];
+    }
+    figures.push({ scale: s, x: Math.max(0, Math.min(1, best[0])), y: Math.max(0, Math.min(1, best[1])) });
+  }
+  return figures;
 }
 
 function writeIfChanged(file, text, written) {
@@ -168,11 +215,11 @@ function run(argv) {
   const sets = Object.fromEntries(setFiles.map(loadSet).map((s) => [s.prefix, s]));
   const packs = parseList(fs.readFileSync(listFile, 'utf8'), listName);
   const written = new Set();
-  let seed = 0, count = 0;
 
-  for (const pack of packs) {
+  // Every icon's files first: any puzzle may borrow another's silhouette.
+  const entries = [];
+  for (const pack of packs)
     for (const puzzle of pack.puzzles) {
-      ++seed;
       const set = sets[puzzle.set];
       if (!set) fail(puzzle.where, `no --set given for ${puzzle.set}`);
       const kind = SETS[puzzle.set];
@@ -186,38 +233,70 @@ function run(argv) {
         shape = path.join(setDir, `${puzzle.icon}-shape.svg`);
         writeIfChanged(shape, svg(iconBox(icon), silhouetteBody(icon.body)), written);
       }
-
-      const settings = new Map([...pack.defaults, ...puzzle.settings]);
-      if (!settings.has('size')) fail(puzzle.where, 'no size (give one, or a pack default with set size W H)');
-      const place = settings.get('place');
-      settings.delete('place');
-      if (place) {
-        shape = path.join(setDir, `placed-${puzzle.name}.svg`);
-        const box = placedBox(icon, place.map(Number), settings.get('size').map(Number), puzzle.where);
-        writeIfChanged(shape, svg(box, silhouetteBody(kind.colour ? icon.body : body)), written);
-      }
-      const lines = [
-        `${MARK} ${listName}; edit the list, not this file.`,
-        `# ${puzzle.name}: ${puzzle.set}:${puzzle.icon}`,
-        `name ${puzzle.name}`,
-        `seed ${seed}`,
-        `hidden ${path.relative(root, shape)}`,
-        `clue ${path.relative(root, picture)}`,
-        `clue-size ${CLUE_SIDE} ${CLUE_SIDE}`,
-      ];
-      for (const [key, value] of settings) {
-        if (['name', 'hidden', 'clue', 'clue-size'].includes(key)) fail(puzzle.where, `${key} is set by the script`);
-        if (key === 'seed') lines[3] = `seed ${value.join(' ')}`;
-        else lines.push(`${key} ${value.join(' ')}`);
-      }
-      writeIfChanged(path.join(root, `${pack.name}.${puzzle.name}.puzzle`), lines.join('\n') + '\n', written);
-      ++count;
+      entries.push({ pack, puzzle, icon, picture, shape });
     }
-  }
+
+  entries.forEach(({ pack, puzzle, icon, picture, shape }, index) => {
+    const seed = index + 1;
+    const settings = new Map([...pack.defaults, ...puzzle.settings]);
+    if (!settings.has('size')) fail(puzzle.where, 'no size (give one, or a pack default with set size W H)');
+    const size = settings.get('size').map(Number);
+    const take = (key) => {
+      const value = settings.get(key);
+      settings.delete(key);
+      return value;
+    };
+    const place = take('place')?.map(Number);
+    if (place && !(place.length === 3 && place[0] > 0 && place[0] <= 1 && place.slice(1).every((v) => v >= 0 && v <= 1)))
+      fail(puzzle.where, 'place takes SCALE (0, 1] and X, Y in [0, 1]');
+    const figureCount = Number(take('figures')?.[0] ?? 0);
+    if (!Number.isInteger(figureCount) || figureCount < 0 || figureCount > 12) fail(puzzle.where, 'figures takes 0 ... 12');
+    const from = take('figures-from')?.[0] ?? 'library';
+    if (from !== 'group' && from !== 'library') fail(puzzle.where, 'figures-from takes group or library');
+    const scale = Number(take('scale')?.[0] ?? 0.6);
+    if (!(scale > 0 && scale <= 1)) fail(puzzle.where, 'scale takes (0, 1]');
+
+    // The decoys: other icons, picked by the seed, never the hidden one's.
+    const random = generator(seed * 7919);
+    const pool = entries.filter((e) => e.puzzle.icon !== puzzle.icon && (from === 'library' || e.puzzle.group === puzzle.group));
+    if (pool.length < figureCount) fail(puzzle.where, `only ${pool.length} other icons to draw ${figureCount} figures from`);
+    const decoys = [];
+    while (decoys.length < figureCount) {
+      const pick = pool[Math.floor(random() * pool.length)];
+      if (!decoys.includes(pick)) decoys.push(pick);
+    }
+    // The hidden figure takes its place at random among the decoys.
+    const hiddenAt = place ? 0 : Math.floor(random() * (figureCount + 1));
+    const crowd = [...decoys];
+    crowd.splice(hiddenAt, 0, { icon, shape });
+    const placed = layout(random, crowd.map((e) => e.icon), scale, size, place);
+    const spot = placed[hiddenAt];
+
+    const lines = [
+      `${MARK} ${listName}; edit the list, not this file.`,
+      `# ${puzzle.name}: ${puzzle.set}:${puzzle.icon}`,
+      `name ${puzzle.name}`,
+      `seed ${seed}`,
+      `hidden ${path.relative(root, shape)}`,
+      `place ${spot.scale} ${spot.x} ${spot.y}`,
+      `clue ${path.relative(root, picture)}`,
+      `clue-size ${CLUE_SIDE} ${CLUE_SIDE}`,
+      `clue-frame on`,
+    ];
+    crowd.forEach((e, k) => {
+      if (k !== hiddenAt) lines.push(`figure ${path.relative(root, e.shape)} ${placed[k].scale} ${placed[k].x} ${placed[k].y}`);
+    });
+    for (const [key, value] of settings) {
+      if (['name', 'hidden', 'clue', 'clue-size', 'clue-frame', 'figure'].includes(key)) fail(puzzle.where, `${key} is set by the script`);
+      if (key === 'seed') lines[3] = `seed ${value.join(' ')}`;
+      else lines.push(`${key} ${value.join(' ')}`);
+    }
+    writeIfChanged(path.join(root, `${pack.name}.${puzzle.name}.puzzle`), lines.join('\n') + '\n', written);
+  });
 
   removeStale(root, written, (file) => file.endsWith('.puzzle') && fs.readFileSync(file, 'utf8').startsWith(MARK));
   for (const kind of Object.values(SETS)) removeStale(path.join(root, kind.folder), written, (file) => file.endsWith('.svg'));
-  return count;
+  return entries.length;
 }
 
 try {

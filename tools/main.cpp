@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "tools/Builder.h"
+#include "tools/Camouflage.h"
 #include "tools/Checker.h"
 #include "tools/ContactSheet.h"
 #include "tools/PicturePuzzle.h"
@@ -254,26 +255,39 @@ int Generate(const Args& a) {
 
 std::string GivenAwayLine(const Picture& without, std::optional<int> limit, Inspection& in);
 
-// How much of the targets' outline only the hidden picture drew: the puzzle
-// against its source built hiding nothing. Adds a fault when the puzzle was
-// not built from the source or gives more away than `limit` percent.
-// Returns the report line, or "" when it could not be measured.
-std::string MeasureOutline(const std::string& sourcePath, std::optional<int> limit, Inspection& in) {
+// What the source says of the puzzle's camouflage: how much of the targets'
+// outline only the hidden picture drew (the puzzle against its source built
+// hiding nothing), its decoy figures, and whether its outline stands out
+// among theirs. Adds a fault when the puzzle was not built from the source,
+// gives more away than `limit` percent, or is singled out without its clue.
+// Returns the report lines, none when it could not be measured.
+std::vector<std::string> MeasureOutline(const std::string& sourcePath, std::optional<int> limit, Inspection& in) {
   std::vector<std::string>& faults = in.faults;
   BuildRequest rq;
   Picture with, without;
+  std::vector<uint8_t> hidden;
+  std::vector<std::vector<uint8_t>> decoys;
   std::string e = ReadSource(sourcePath, rq);
   if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/true, with);
   if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/false, without);
+  if (e.empty() && !rq.source.figures.empty()) e = FigureMasks(rq, hidden, decoys);
   if (!e.empty()) {
     faults.push_back(sourcePath + ": " + e);
-    return "";
+    return {};
   }
   if (with.width != in.picture.width || with.height != in.picture.height || with.pixels != in.picture.pixels) {
     faults.push_back("its picture is not the one " + sourcePath + " builds");
-    return "";
+    return {};
   }
-  return GivenAwayLine(without, limit, in);
+  std::vector<std::string> lines{GivenAwayLine(without, limit, in),
+                                 "decoy figures: " + std::to_string(rq.source.figures.size())};
+  if (!rq.source.figures.empty()) {
+    const Camouflage camouflage = MeasureCamouflage(hidden, decoys, in.picture);
+    lines.push_back(camouflage.Line());
+    if (camouflage.SinglesOut())
+      faults.push_back("its figure's outline is drawn more plainly than every decoy figure's: a player finds it without the clue");
+  }
+  return lines;
 }
 
 // The outline measure against `without`, the puzzle's drawing made as if
@@ -291,12 +305,20 @@ std::string GivenAwayLine(const Picture& without, std::optional<int> limit, Insp
   return "outline given away: " + std::to_string(share.Percent()) + " %";
 }
 
+// The reasoning player's lines, and its shortfalls as faults.
+void PrintReasoning(const std::string& file, const ReasoningLimits& limits, Inspection& in) {
+  if (!in.reasoned) return;
+  for (const std::string& line : ReasoningLines(in.reasoning)) std::cout << PrintableText(file) << ": " << line << "\n";
+  for (std::string& fault : ReasoningFaults(in.reasoning, limits)) in.faults.push_back(std::move(fault));
+}
+
 int Check(const Args& a) {
   if (a.positional.empty() || !a.output.empty())
     return Usage("check takes PUZZLE.tro... [--modes normal,crazy,insane] [--seed N]");
   PlayRequest request;
   std::vector<std::string> sources;  // one per puzzle, for the outline measure
   std::optional<int> maxGivenAway;
+  ReasoningLimits limits;
   for (const auto& [key, value] : a.options) {
     if (key == "--modes") {
       const auto modes = ParseModes(value);
@@ -312,6 +334,14 @@ int Check(const Args& a) {
       const auto v = Integer(value);
       if (!v || *v < 0 || *v > 100) return Usage("--max-given-away takes 0 ... 100");
       maxGivenAway = static_cast<int>(*v);
+    } else if (key == "--max-wrong") {
+      const auto v = Integer(value);
+      if (!v || *v < 0 || *v > 100) return Usage("--max-wrong takes 0 ... 100 (percent of the targets)");
+      limits.maxWrongShare = static_cast<double>(*v) / 100;
+    } else if (key == "--min-iou") {
+      const auto v = Integer(value);
+      if (!v || *v < 0 || *v > 100) return Usage("--min-iou takes 0 ... 100 (hundredths)");
+      limits.minIou = static_cast<double>(*v) / 100;
     }
   }
   if (!sources.empty() && sources.size() != a.positional.size())
@@ -322,9 +352,10 @@ int Check(const Args& a) {
   for (const std::string& file : a.positional) {
     Inspection in = InspectArchive(file, engine, /*play=*/true, &request);
     if (const size_t k = static_cast<size_t>(&file - a.positional.data()); k < sources.size() && in.width > 0)
-      if (const std::string line = MeasureOutline(sources[k], maxGivenAway, in); !line.empty())
-        std::cout << file << ": " << line << "\n";
-    for (const PlayReport& r : in.plays) std::cout << file << ": " << ReportLine(r) << "\n";
+      for (const std::string& line : MeasureOutline(sources[k], maxGivenAway, in))
+        std::cout << PrintableText(file) << ": " << line << "\n";
+    PrintReasoning(file, limits, in);
+    for (const PlayReport& r : in.plays) std::cout << PrintableText(file) << ": " << ReportLine(r) << "\n";
     for (const std::string& f : in.faults) Fail(file, f);
     if (!in.faults.empty()) {
       status = kExitFault;
@@ -503,7 +534,8 @@ int main(int argc, char** argv) {
   std::string fault;
   std::optional<Args> args;
   if (command == "build") args = Split(words, {}, {}, fault);
-  else if (command == "check") args = Split(words, {"--modes", "--seed", "--source", "--max-given-away"}, {}, fault);
+  else if (command == "check")
+    args = Split(words, {"--modes", "--seed", "--source", "--max-given-away", "--max-wrong", "--min-iou"}, {}, fault);
   else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape"}, {}, fault);
   else if (command == "picture") args = Split(words, {"--difficulty", "--mode", "--seed", "--subject"}, {}, fault);
   else if (command == "info") args = Split(words, {}, {"--json"}, fault);
