@@ -4,7 +4,9 @@
 #include "tools/Builder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <numbers>
 #include <set>
 #include <span>
 
@@ -131,9 +133,11 @@ void FillThinHoles(std::vector<uint8_t>& mask, int w, int h) {
 
 std::string DecoyMasks(const BuildRequest& rq, int w, int h, std::vector<std::vector<uint8_t>>& masks) {
   masks.clear();
-  for (const FigureSource& figure : rq.source.figures) {
+  const bool given = rq.figureSvgTexts.size() == rq.source.figures.size();
+  for (size_t k = 0; k < rq.source.figures.size(); ++k) {
+    const FigureSource& figure = rq.source.figures[k];
     std::string error;
-    const std::string svg = FileText(rq, figure.file, error);
+    const std::string svg = given ? rq.figureSvgTexts[k] : FileText(rq, figure.file, error);
     if (!error.empty()) return error;
     masks.emplace_back();
     if (std::string e = RenderSvgMask(svg, w, h, masks.back(), figure.place); !e.empty()) return figure.file + ": " + e;
@@ -416,6 +420,35 @@ std::string BuiltinShapeSvg(const std::string& name) {
   else if (name == "cross") path = "M36 8 L64 8 L64 36 L92 36 L92 64 L64 64 L64 92 L36 92 L36 64 L8 64 L8 36 L36 36 Z";
   else return "";
   return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 100 100\"><path d=\"" + path + "\" fill=\"black\"/></svg>";
+}
+
+void PlaceBuiltinFigures(const std::string& shape, int decoys, BuildRequest& rq) {
+  PuzzleSource& s = rq.source;
+  SplitMix rng(s.seed * 0x9E3779B97F4A7C15ull + 23);
+  std::vector<std::string> others;
+  for (const std::string& name : BuiltinShapeNames())
+    if (name != shape) others.push_back(name);
+  // The figures sit on a ring round the middle, overlapping; the hidden one
+  // takes a place at random, so neither its place nor its size tells it apart.
+  const int count = 1 + std::clamp(decoys, 0, static_cast<int>(others.size()));
+  const int hiddenAt = static_cast<int>(rng.Next() % static_cast<uint64_t>(count));
+  const double turn = rng.Unit() * 2 * std::numbers::pi;
+  const double w = s.width.value_or(600), h = s.height.value_or(400);
+  for (int k = 0; k < count; ++k) {
+    const double angle = turn + 2 * std::numbers::pi * k / count;
+    const double scale = count == 1 ? 0.7 : 0.5 + 0.08 * rng.Unit();
+    const double radius = count == 1 ? 0 : 0.2;
+    Placement place{scale, std::clamp(0.5 + radius * h / w * std::cos(angle), scale * h / w / 2 + 0.02, 1 - scale * h / w / 2 - 0.02),
+                    std::clamp(0.5 + radius * std::sin(angle), scale / 2 + 0.02, 1 - scale / 2 - 0.02)};
+    if (k == hiddenAt) {
+      s.place = place;
+      continue;
+    }
+    const size_t pick = static_cast<size_t>(rng.Next() % others.size());
+    s.figures.push_back({others[pick] + ".svg", place});
+    rq.figureSvgTexts.push_back(BuiltinShapeSvg(others[pick]));
+    others.erase(others.begin() + static_cast<std::ptrdiff_t>(pick));
+  }
 }
 
 }  // namespace tintaro::tools

@@ -16,6 +16,7 @@ struct BuildRequest {
   std::string baseDir;        // files named by the source are found here
   std::string name;           // picture base name when the source gives none
   std::string hiddenSvgText;  // the hidden shape's SVG in place of source.hidden
+  std::vector<std::string> figureSvgTexts;  // in place of source.figures' files, when as many
   // Made by the caller in place of the source's files, when not empty: the
   // drawing (pure black on white), its hidden mask (1 = hidden) and the clue.
   Picture drawingPicture;
@@ -43,5 +44,10 @@ std::string FigureMasks(const BuildRequest& request, std::vector<uint8_t>& hidde
 // The shapes `generate` knows, and the SVG of one ("" for an unknown name).
 std::vector<std::string> BuiltinShapeNames();
 std::string BuiltinShapeSvg(const std::string& name);
+
+// A generated puzzle: `shape` hidden among `decoys` other built-in shapes,
+// all outlined alike across a mosaic, in places chosen by the source's seed.
+// Fills the request's placement, figures and their SVG texts.
+void PlaceBuiltinFigures(const std::string& shape, int decoys, BuildRequest& request);
 
 }  // namespace tintaro::tools

@@ -43,10 +43,12 @@ constexpr const char* kHelp = R"(Usage: tromake COMMAND ...
 Makes and checks Tintaro puzzle archives (.tro).
 
   build SOURCE -o PUZZLE.tro      build a puzzle from a puzzle source (below)
-  generate [--seed N] [--size WxH] [--regions N] [--shape SHAPE] -o PUZZLE.tro
-                                  a mosaic of about N regions over a shape:
-                                  heart star circle diamond moon drop arrow cross
-                                  (defaults: seed 1, 600x400, 40 regions, heart)
+  generate [--seed N] [--size WxH] [--regions N] [--shape SHAPE] [--figures N]
+           -o PUZZLE.tro
+                                  a mosaic of about N regions across a shape:
+                                  heart star circle diamond moon drop arrow cross,
+                                  hidden among N others outlined alike (defaults:
+                                  seed 1, 600x400, 40 regions, heart, 2 figures)
   picture IMAGE -o PUZZLE.tro [--difficulty easy|medium|hard]
           [--mode any|normal|crazy|insane] [--seed N] [--subject MASK]
                                   a puzzle of a photo or drawing (PNG, JPEG,
@@ -216,12 +218,14 @@ int Build(const Args& a) {
 
 int Generate(const Args& a) {
   if (!a.positional.empty() || a.output.empty())
-    return Usage("generate takes [--seed N] [--size WxH] [--regions N] [--shape SHAPE] -o PUZZLE.tro");
+    return Usage("generate takes [--seed N] [--size WxH] [--regions N] [--shape SHAPE] [--figures N] -o PUZZLE.tro");
   BuildRequest rq;
   PuzzleSource& s = rq.source;
   s.width = 600;
   s.height = 400;
   s.mosaicCells = 40;
+  s.tracedPercent = 100;
+  int decoys = 2;
   std::string shape = "heart";
   for (const auto& [key, value] : a.options) {
     if (key == "--seed") {
@@ -242,11 +246,17 @@ int Generate(const Args& a) {
       s.height = static_cast<int>(*h);
     } else if (key == "--shape") {
       shape = value;
+    } else if (key == "--figures") {
+      const auto v = Integer(value);
+      const int most = static_cast<int>(BuiltinShapeNames().size()) - 1;
+      if (!v || *v < 0 || *v > most) return Usage("--figures takes 0 ... " + std::to_string(most));
+      decoys = static_cast<int>(*v);
     }
   }
   rq.hiddenSvgText = BuiltinShapeSvg(shape);
   if (rq.hiddenSvgText.empty()) return Usage("unknown shape '" + shape + "' (see tromake --help)");
   s.hidden = shape + ".svg";
+  PlaceBuiltinFigures(shape, decoys, rq);
   rq.name = NameFromOutput(a.output);
   const BuildReport report = BuildPuzzle(rq, a.output);
   if (!report.error.empty()) return Fail(a.output, report.error);
@@ -536,7 +546,7 @@ int main(int argc, char** argv) {
   if (command == "build") args = Split(words, {}, {}, fault);
   else if (command == "check")
     args = Split(words, {"--modes", "--seed", "--source", "--max-given-away", "--max-wrong", "--min-iou"}, {}, fault);
-  else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape"}, {}, fault);
+  else if (command == "generate") args = Split(words, {"--seed", "--size", "--regions", "--shape", "--figures"}, {}, fault);
   else if (command == "picture") args = Split(words, {"--difficulty", "--mode", "--seed", "--subject"}, {}, fault);
   else if (command == "info") args = Split(words, {}, {"--json"}, fault);
   else if (command == "render") args = Split(words, {}, {"--unsolved"}, fault);

@@ -32,14 +32,17 @@ assert.match(read('fluent-emoji/dot-again.svg'), /fill="#f8312f".*fill="#ffffff"
 const shape = read('fluent-emoji/dot-again-shape.svg');
 assert.doesNotMatch(shape, /#f8312f|#ffffff|opacity/, 'the silhouette is all black');
 assert.match(shape, /<g fill="none">/);
-// Half the picture's height, centred at a quarter of its width: a view box
-// twice the icon's height, in the picture's proportions.
-assert.match(read('fluent-emoji/placed-Dot.svg'), /viewBox="-5.333 -16 85.333 64"/);
-
-assert.equal(read('1-Small.Block.puzzle').split('\n').slice(2).join('\n'),
-  'name Block\nseed 1\nhidden game-icons/block.svg\nclue game-icons/block.svg\nclue-size 129 129\n' +
-  'size 240 180\nmosaic 8\nhints 2\n');
-assert.match(read('2-Large.Dot.puzzle'), /\nseed 9\nhidden fluent-emoji\/placed-Dot.svg\nclue fluent-emoji\/dot-again.svg\n/);
+// Every puzzle places its figure and shows it in the picture's frame; a
+// placed one goes where it is told, its decoy of its own group beside it.
+assert.match(read('1-Small.Block.puzzle').split('\n').slice(2).join('\n'), new RegExp(
+  /^name Block\nseed 1\nhidden game-icons\/block.svg\nplace 0\.\d+ 0\.\d+ 0\.\d+\nclue game-icons\/block.svg\n/.source +
+  /clue-size 129 129\nclue-frame on\nsize 240 180\nmosaic 8\nhints 2\n$/.source));
+const dot = read('2-Large.Dot.puzzle');
+assert.match(dot, /\nseed 9\nhidden fluent-emoji\/dot-again-shape.svg\nplace 0.5 0.25 0.5\nclue fluent-emoji\/dot-again.svg\n/);
+assert.match(dot, /\nfigure game-icons\/block.svg 0\.\d+ 0\.\d+ 0\.\d+\n/);
+// The same list gives the same sources.
+assert.equal(importList(sample).status, 0);
+assert.equal(read('2-Large.Dot.puzzle'), dot);
 
 // tromake reads what was written: the puzzles build, with the settings given.
 for (const [source, expect] of [['1-Small.Block', /hints: 2/], ['2-Large.Dot', /clue: 129 x 129[^]*mode: crazy/]]) {
@@ -52,7 +55,7 @@ for (const [source, expect] of [['1-Small.Block', /hints: 2/], ['2-Large.Dot', /
 fs.writeFileSync(path.join(work, 'Mine.puzzle'), 'name Mine\n');
 run = importList(sample.replace(/^Dot .*$/m, ''));
 assert.equal(run.status, 0, run.stderr);
-for (const gone of ['2-Large.Dot.puzzle', 'fluent-emoji/placed-Dot.svg', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
+for (const gone of ['2-Large.Dot.puzzle', 'fluent-emoji/dot-again.svg', 'fluent-emoji/dot-again-shape.svg'])
   assert(!fs.existsSync(path.join(work, gone)), gone);
 assert(fs.existsSync(path.join(work, 'Mine.puzzle')));
 
@@ -66,6 +69,9 @@ const refused = [
   ['pack A\nBlock game-icons:block', /:2: no size/],
   ['pack A\nset size 9 9\nBlock game-icons:block; place 2 0 0', /:3: place takes/],
   ['pack A\nset size 9 9\nBlock game-icons:block; clue x.svg', /:3: clue is set by the script/],
+  ['pack A\nset size 9 9\nBlock game-icons:block; figures 2', /:3: only 0 other icons to draw 2 figures from/],
+  ['pack A\nset size 9 9\nBlock game-icons:block; figures-from kin', /:3: figures-from takes group or library/],
+  ['pack A\ngroup Big Things', /:2: group takes one plain lower-case name/],
 ];
 for (const [list, message] of refused) {
   run = importList(list);
