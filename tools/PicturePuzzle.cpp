@@ -1,7 +1,8 @@
-// The subject is chosen before the cells only to be checked: the cells are
-// drawn from the photo alone (an easy puzzle also traces part of the outline), so
-// the builder's rule, a cell is a target when most of it is hidden, is all
-// that ties them together.
+// The cells are the photo's own regions, cut along the subject's outline as
+// well: among the photo's many edges the outline is one more, so the clutter
+// of the photo hides it, while the solved picture shows the subject whole.
+// The clue shows the photo in its frame, the subject in colour and the rest
+// faded, so it says what to look for and where.
 #include "tools/PicturePuzzle.h"
 
 #include <QPainter>
@@ -11,6 +12,7 @@
 
 #include "core/picture/PaintSurface.h"
 
+#include "tools/ClueFrame.h"
 #include "tools/PictureInput.h"
 #include "tools/SubjectFinder.h"
 #include "tools/Superpixels.h"
@@ -19,9 +21,9 @@ namespace tintaro::tools {
 
 namespace {
 
-constexpr int kClueWidth = 160, kClueHeight = 120;
-// More cells make more, smaller targets. Easy puzzles also trace part of the
-// subject's outline.
+// The Clue window's square picture box: the photo is letterboxed in it.
+constexpr int kClueSide = 129;
+// More cells make more, smaller targets.
 int CellsFor(Difficulty d) {
   switch (d) {
     case Difficulty::Easy: return 60;
@@ -31,24 +33,23 @@ int CellsFor(Difficulty d) {
   return 140;
 }
 
-// The photo, proportions kept, centred on a white clue-sized canvas.
-Picture ClueOf(const QImage& colour) {
-  QImage canvas(kClueWidth, kClueHeight, QImage::Format_RGB32);
-  canvas.fill(Qt::white);
-  const QImage small = colour.scaled(kClueWidth, kClueHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  QPainter painter(&canvas);
-  painter.drawImage((kClueWidth - small.width()) / 2, (kClueHeight - small.height()) / 2, small);
-  painter.end();
-  Picture clue;
-  clue.Reset(PictureKind::Bitmap, kClueWidth, kClueHeight);
-  for (int y = 0; y < kClueHeight; ++y) {
-    const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
-    for (int x = 0; x < kClueWidth; ++x)
-      clue.pixels[static_cast<size_t>(y) * kClueWidth + static_cast<size_t>(x)] =
-          static_cast<uint32_t>(qRed(row[x])) | static_cast<uint32_t>(qGreen(row[x])) << 8 |
-          static_cast<uint32_t>(qBlue(row[x])) << 16;
+// The photo in the picture's frame, its proportions kept: the subject in
+// colour, the rest faded to pale grey.
+Picture ClueOf(const QImage& colour, const std::vector<uint8_t>& subject) {
+  const ClueRect r = FramedPictureRect(kClueSide, kClueSide, colour.width(), colour.height());
+  const QImage small =
+      colour.scaled(r.w, r.h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888);
+  const std::vector<uint8_t> figure = ScaledMask(subject, colour.size(), QSize(r.w, r.h));
+  Picture inner;
+  inner.Reset(PictureKind::Bitmap, r.w, r.h);
+  for (int y = 0; y < r.h; ++y) {
+    const uchar* row = small.constScanLine(y);
+    for (int x = 0; x < r.w; ++x)
+      inner.pixels[static_cast<size_t>(y) * static_cast<size_t>(r.w) + static_cast<size_t>(x)] =
+          static_cast<uint32_t>(row[3 * x]) | static_cast<uint32_t>(row[3 * x + 1]) << 8 |
+          static_cast<uint32_t>(row[3 * x + 2]) << 16;
   }
-  return clue;
+  return ComposeFramedClue(kClueSide, kClueSide, inner, figure, /*fadeRest=*/true);
 }
 
 constexpr const char* kMarkItYourself =
@@ -118,15 +119,12 @@ void PreparePicturePuzzle(const PictureRequest& rq, const PictureSubject& subjec
   cells.cells = std::max(12, static_cast<int>(std::lround(CellsFor(rq.difficulty) * rq.scale)));
   cells.seed = rq.seed;
   facts.withoutSubject = DrawPictureCells(colour, cells);
-  if (rq.difficulty == Difficulty::Easy) {
-    cells.trace = &mask;
-    build.drawingPicture = DrawPictureCells(colour, cells);
-  } else {
-    build.drawingPicture = facts.withoutSubject;
-  }
+  cells.trace = &mask;
+  cells.traceShare = 1;
+  build.drawingPicture = DrawPictureCells(colour, cells);
   build.hiddenMask = std::move(mask);
   // The clue is as clear at any scale.
-  build.cluePicture = ClueOf(subject.input.colour);
+  build.cluePicture = ClueOf(subject.input.colour, subject.mask);
   build.source.width = w;
   build.source.height = h;
   build.source.seed = rq.seed;

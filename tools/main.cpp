@@ -424,7 +424,10 @@ int MakePicture(const Args& a) {
               << facts.subjectFrom << ": " << std::lround(facts.subjectShare * 100) << " % of the picture, "
               << built.targets << " targets, " << built.strays << " strays, " << outline << "\n";
     for (const PlayReport& r : in.plays) std::cout << PrintableText(a.output) << ": " << ReportLine(r) << "\n";
-    if (in.faults.empty()) return 0;
+    if (in.reasoned)
+      for (const std::string& line : ReasoningLines(in.reasoning)) std::cout << PrintableText(a.output) << ": " << line << "\n";
+    const bool unfair = in.reasoned && !ReasoningFaults(in.reasoning, {}).empty();
+    if (in.faults.empty() && !unfair) return 0;
     // A puzzle that fails its check is not left behind to pass for a good one.
     std::error_code ec;
     fs::remove(a.output, ec);
@@ -432,6 +435,10 @@ int MakePicture(const Args& a) {
     if (lost)
       Fail(rq.imagePath, "cannot be won in its locked mode even at " + std::to_string(facts.width) + " x " +
                              std::to_string(facts.height) + ": choose --mode any or normal, or a smaller subject");
+    else if (unfair)
+      Fail(rq.imagePath, "a player could not work the subject out from the drawing and the clue (" +
+                             ReasoningLines(in.reasoning)[0].substr(14) + ", " + ReasoningLines(in.reasoning)[1] +
+                             "): mark one clear subject yourself with --subject MASK");
     return kExitFault;
   }
   return kExitFault;
