@@ -186,7 +186,7 @@ Picture DrawMosaic(const MosaicSpec& spec) {
   // neighbour on all its sides. Left alone it would be blacked out as a
   // crumb; rather, a second pass lets such slivers merge across any line,
   // hidden or decoy alike, so no outline's style differs from another's.
-  const int crumbSide = kMinClickSide + spec.lineWidth + 1;
+  const int crumbSide = kMinClickSide + spec.lineWidth + 3;
   const int passes = figures.empty() ? 1 : 2;
   // One round of merges; false when nothing was left to merge.
   auto mergeSmallPieces = [&](bool relaxed) {
