@@ -280,7 +280,7 @@ std::vector<std::string> MeasureOutline(const std::string& sourcePath, std::opti
   std::string e = ReadSource(sourcePath, rq);
   if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/true, with);
   if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/false, without);
-  if (e.empty() && !rq.source.figures.empty()) e = FigureMasks(rq, hidden, decoys);
+  if (e.empty() && rq.source.mosaicCells) e = FigureMasks(rq, hidden, decoys);
   if (!e.empty()) {
     faults.push_back(sourcePath + ": " + e);
     return {};
@@ -291,11 +291,14 @@ std::vector<std::string> MeasureOutline(const std::string& sourcePath, std::opti
   }
   std::vector<std::string> lines{GivenAwayLine(without, limit, in),
                                  "decoy figures: " + std::to_string(rq.source.figures.size())};
-  if (!rq.source.figures.empty()) {
+  // A drawn outline with no decoy figure to hide among singles its figure
+  // out as surely as one drawn more plainly than theirs.
+  if (rq.source.mosaicCells && !hidden.empty()) {
     const Camouflage camouflage = MeasureCamouflage(hidden, decoys, in.picture);
     lines.push_back(camouflage.Line());
     if (camouflage.SinglesOut())
-      faults.push_back("its figure's outline is drawn more plainly than every decoy figure's: a player finds it without the clue");
+      faults.push_back(decoys.empty() ? "its figure's outline is drawn with no decoy figure to hide among: a player finds it without the clue"
+                                      : "its figure's outline is drawn more plainly than every decoy figure's: a player finds it without the clue");
   }
   return lines;
 }
