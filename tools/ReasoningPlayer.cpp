@@ -210,13 +210,34 @@ class Reasoner {
   std::vector<uint8_t> isTarget_;
 };
 
+// The clue as a person sees it: the Clue window shows it in a 129-pixel
+// box, so a larger one holds nothing more to read, only more work for a
+// hostile archive to ask for. Sampled down to fit kClueReadSide.
+constexpr int kClueReadSide = 256;
+
+Picture ClueAsSeen(const Picture& clue) {
+  if (clue.width <= kClueReadSide && clue.height <= kClueReadSide) return clue;
+  const double scale = std::max(clue.width, clue.height) / static_cast<double>(kClueReadSide);
+  const int w = std::max(1, static_cast<int>(clue.width / scale)), h = std::max(1, static_cast<int>(clue.height / scale));
+  Picture small;
+  small.Reset(PictureKind::Bitmap, w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t sx = std::min(static_cast<size_t>(clue.width) - 1, static_cast<size_t>((x + 0.5) * scale));
+      const size_t sy = std::min(static_cast<size_t>(clue.height) - 1, static_cast<size_t>((y + 0.5) * scale));
+      small.pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
+          clue.pixels[sy * static_cast<size_t>(clue.width) + sx];
+    }
+  return small;
+}
+
 }  // namespace
 
 ReasoningReport ReasonOut(const Picture& picture, const Picture& clue, const std::vector<SeedPoint>& targets,
                           int tries, uint64_t seed) {
   ReasoningReport report;
   report.tries = tries;
-  const ClueFigure figure = ReadClueFigure(clue);
+  const ClueFigure figure = ReadClueFigure(ClueAsSeen(clue));
   Reasoner reasoner(picture, figure, targets);
   report.targets = reasoner.Targets();
   report.clueReadable = figure.Count() >= 4;

@@ -78,6 +78,10 @@ TEST(ReasoningPlayer, WorksOutAFigureOnlyWhenTheDrawingAndTheClueShowIt) {
   Picture blank;
   blank.Reset(PictureKind::Bitmap, 40, 40);
   std::fill(blank.pixels.begin(), blank.pixels.end(), kWhite);
+  // A hostile archive's clue: large, and noise, so every pixel is an edge.
+  Picture noise;
+  noise.Reset(PictureKind::Bitmap, 3000, 3000);
+  for (size_t i = 0; i < noise.pixels.size(); ++i) noise.pixels[i] = (i * 2654435761u) >> 31 ? kBlack : kWhite;
   struct Case {
     const char* what;
     double traceShare;
@@ -90,6 +94,7 @@ TEST(ReasoningPlayer, WorksOutAFigureOnlyWhenTheDrawingAndTheClueShowIt) {
       {"plain mosaic, unplaced clue", 0, unplaced, false},
       {"traced disc, unplaced clue", 1, unplaced, false},
       {"traced disc, blank clue", 1, blank, false},
+      {"traced disc, a huge clue of noise", 1, noise, false},
   };
   for (const Case& c : cases) {
     const Picture p = Mosaic(disc, c.traceShare);
