@@ -23,7 +23,8 @@ std::string Draw(const std::string& svgText, int w, int h, bool smooth, QImage& 
   QSvgRenderer renderer(QByteArray(svgText.data(), static_cast<qsizetype>(svgText.size())));
   if (!renderer.isValid()) return "not a valid SVG drawing";
   const QRectF box = renderer.viewBoxF();
-  if (box.width() <= 0 || box.height() <= 0) return "the SVG drawing has no size";
+  // Written so that a NaN, which fails every comparison, is refused too.
+  if (!(box.width() > 0) || !(box.height() > 0)) return "the SVG drawing has no size";
   const double scale = std::min(w / box.width(), h / box.height());
   const QRectF target((w - box.width() * scale) / 2, (h - box.height() * scale) / 2, box.width() * scale,
                       box.height() * scale);

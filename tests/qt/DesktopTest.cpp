@@ -173,6 +173,16 @@ class DesktopTest : public QObject {
         {{309, 700, 661, 571}, {300, 400}, QPoint(970, 624)},
     };
     for (const Beside& b : besides) QCOMPARE(BesidePosition(b.main, b.size, screen), b.corner);
+    // A game window nearly as wide as the screen, and a help window not yet
+    // framed: its outer size takes the main window's decoration, so its
+    // frame stays on the screen.
+    const QRect wide(31, 37, 1218, 950);
+    const QSize decoration(2, 25);
+    for (const QSize& frame : {QSize(560, 600), QSize(562, 625)}) {
+      const QSize outer = OuterSize(QSize(560, 600), frame, decoration);
+      QCOMPARE(outer, QSize(562, 625));
+      QCOMPARE(QRect(BesidePosition(wide, outer, screen), outer).right(), screen.right());
+    }
     struct Case {
       const char* name;
       QMargins frame;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -266,6 +267,58 @@ TEST(TromakeBuild, BadSourcesAndArgumentsFailWithOneLineAndNoOutput) {
   EXPECT_FALSE(FileExists(dir.File("x.tro")));
   EXPECT_EQ(Tromake(dir, "generate --shape blob -o " + dir.File("x.tro")).status, 2);
   EXPECT_EQ(Tromake(dir, "frobnicate").status, 2);
+}
+
+// -o renames a finished file into place: a FIFO or device there would be
+// replaced by a regular file. A link to a regular file is replaced like a
+// file; no temporary file is left beside the output either way.
+TEST(TromakeBuild, AnOutputThatIsNoRegularFileIsRefusedAndLeftAsItIs) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& out)> plant;
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"a FIFO", [](const std::string& out) { ASSERT_EQ(mkfifo(out.c_str(), 0600), 0); }, true},
+      {"a folder", [](const std::string& out) { fs::create_directory(out); }, true},
+      {"a link to a FIFO", [](const std::string& out) {
+         mkfifo((out + ".fifo").c_str(), 0600);
+         fs::create_symlink(out + ".fifo", out);
+       }, true},
+      {"a link to a file", [](const std::string& out) {
+         std::ofstream(out + ".old") << "old";
+         fs::create_symlink(out + ".old", out);
+       }, false},
+      {"a file", [](const std::string& out) { std::ofstream(out) << "old"; }, false},
+  };
+  for (const std::string& command : {std::string("build"), std::string("generate")}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(command + " over " + c.what);
+      TempFolder dir;
+      WriteSource(dir);
+      const std::string out = dir.File("out.tro");
+      c.plant(out);
+      const std::vector<std::string> before = dir.Names();
+      const Outcome r = Tromake(dir, command == "build" ? "build " + dir.File("disc.puzzle") + " -o " + out
+                                                        : "generate --size 200x150 --regions 12 -o " + out);
+      const fs::file_status now = fs::symlink_status(out);
+      if (c.refused) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(fs::is_regular_file(now));
+      } else {
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(fs::is_regular_file(now));
+        EXPECT_EQ(Tromake(dir, "check " + out).status, 0);
+      }
+      std::vector<std::string> after = dir.Names();
+      after.erase(std::remove_if(after.begin(), after.end(), [](const std::string& n) { return n.ends_with(".txt"); }),
+                  after.end());
+      EXPECT_EQ(after, before);
+    }
+  }
 }
 
 TEST(PuzzleSource, RefusesHostileOrIncompleteSourcesWithTheLine) {
