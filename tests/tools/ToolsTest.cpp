@@ -112,6 +112,34 @@ TEST(TromakeCheck, EachFaultAPlayerWouldMeetIsReportedOnItsOwnLine) {
   }
 }
 
+// A picture larger than the picture area is a fault whatever its pixels
+// hold: check says so alone and goes through none of them (an allowed
+// 8192 x 8192 picture took seconds and a GiB), and info reads only headers.
+TEST(TromakeCheck, APictureLargerThanThePictureAreaIsOneFaultReadFromItsHeader) {
+  TempFolder dir;
+  Bytes header = BuildBmp(1, 1, {0xFFFFFF});
+  header.resize(54);  // the pixels are cut off: the loader would read them black
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) header[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  put32(18, 8192);
+  put32(22, 8192);
+  ZipWriter zip;
+  zip.Add("big.bmp", AsString(header));
+  zip.Add("big.trs", AsString(SolutionBuilder().Header(0, -1).Target(1, 1).Bytes()));
+  zip.Add("spibig.bmp", AsString(BuildBmp(4, 4, std::vector<uint32_t>(16, 0x808080))));
+  const std::string path = dir.File("big.tro");
+  ASSERT_TRUE(zip.WriteTo(path));
+  const Outcome check = Tromake(dir, "check " + path);
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.err, "tromake: " + path + ": the picture, 8192 x 8192, does not fit the 649 x 489 picture area: "
+                       "the player would see only part of it, with scroll bars\n");
+  const Outcome info = Tromake(dir, "info --json " + path);
+  EXPECT_NE(info.out.find("\"width\": 8192,\n  \"height\": 8192"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"clue\": {\"width\": 4, \"height\": 4}"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"targets\": [[1, 1]]"), std::string::npos) << info.out;
+}
+
 TEST(TromakeCheck, ATargetRegionOfExactlyEightByEightIsLargeEnough) {
   TempFolder dir;
   Puzzle p;
