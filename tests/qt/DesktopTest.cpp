@@ -236,7 +236,10 @@ class DesktopTest : public QObject {
     // The first showing greets from the About box, which would keep the focus.
     QTRY_VERIFY(about_->isVisible());
     about_->hide();
+    // Every button keeps its designed size, however narrow the window.
     window_->resize(50, 50);
+    for (int tool = 0; tool < TTintaro::ToolCount; ++tool)
+      QCOMPARE(window_->Button(static_cast<TTintaro::Tool>(tool))->size(), QSize(49, 45));
     const QToolButton* last = window_->Button(TTintaro::AboutTool);
     QVERIFY(last->mapTo(window_.get(), QPoint(last->width(), last->height())).x() <= window_->width());
     QVERIFY(last->isVisibleTo(window_.get()));
@@ -257,6 +260,11 @@ class DesktopTest : public QObject {
 
   // Last: the close ends the application's event loops for good.
   void anEndingSignalCancelsTheOpenBoxThenClosesAndDeletesTheFiles() {
+    // One at a time, but one after another: a destroyed one makes way.
+    {
+      TerminationSignals first;
+      QVERIFY(first.Installed());
+    }
     TerminationSignals endings;
     QVERIFY(endings.Installed());
     QSignalSpy received(&endings, &TerminationSignals::Received);

@@ -119,6 +119,28 @@ TEST(SimulatedPlayer, TheSameSeedGivesTheSameReportAndAnotherSeedOtherTimesOfDay
   EXPECT_NE(play(8), first);
 }
 
+// A locked puzzle must be won in at least half the games: 50 of 100 passes,
+// 49 does not; a mode the puzzle is not locked to is only reported.
+TEST(SimulatedPlayer, ALockedModeWonInHalfTheGamesPasses) {
+  const struct {
+    PlayMode mode;
+    bool locked;
+    int won;
+    bool passes;
+  } cases[] = {
+      {PlayMode::Insane, true, 50, true}, {PlayMode::Insane, true, 49, false}, {PlayMode::Crazy, true, 50, true},
+      {PlayMode::Crazy, true, 49, false}, {PlayMode::Crazy, false, 0, true},   {PlayMode::Normal, true, 0, true},
+  };
+  for (const auto& c : cases) {
+    PlayReport r;
+    r.mode = c.mode;
+    r.locked = c.locked;
+    r.runs = 100;
+    r.won = c.won;
+    EXPECT_EQ(tools::LockFault(r).empty(), c.passes) << c.won << (c.locked ? " locked" : "");
+  }
+}
+
 TEST(TromakeCheck, RefusesALockedModeLostInMostGamesAndAPictureLargerThanThePictureArea) {
   struct Case {
     const char* what;

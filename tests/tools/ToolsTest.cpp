@@ -231,6 +231,45 @@ TEST(TromakeCheck, ReportsHowMuchOfTheHiddenOutlineOnlyTheHiddenPictureDrew) {
   EXPECT_LT(givenAway["outline part 40\n"], givenAway["outline trace\n"] * 3 / 4);
 }
 
+// Untraced, a region is a target when most of it is hidden: the left box
+// 3/10 hidden is not, the right box 7/10 hidden is.
+TEST(TromakeBuild, AnUntracedRegionIsATargetWhenMostOfItIsHidden) {
+  TempFolder dir;
+  dir.Write("boxes.bmp", BuildBmp(60, 40, BoxesPixels()));
+  // The boxes' insides are rows 5 ... 34; 9 and 21 of those 30 rows hidden.
+  std::vector<uint32_t> mask(60 * 40, 0xFFFFFF);
+  for (int y = 5; y < 35; ++y)
+    for (int x = 5; x < 55; ++x)
+      if (x != 30 && y < (x < 30 ? 14 : 26)) mask[static_cast<size_t>(y * 60 + x)] = 0;
+  dir.Write("mask.bmp", BuildBmp(60, 40, mask));
+  dir.Write("boxes.puzzle", ToBytes("drawing boxes.bmp\nhidden mask.bmp\n"));
+  ASSERT_EQ(Tromake(dir, "build " + dir.File("boxes.puzzle") + " -o " + dir.File("b.tro")).status, 0);
+  const Outcome info = Tromake(dir, "info --json " + dir.File("b.tro"));
+  const size_t at = info.out.find("\"targets\": [[");
+  ASSERT_NE(at, std::string::npos) << info.out;
+  EXPECT_GT(std::stoi(info.out.substr(at + 13)), 30) << info.out;
+  EXPECT_NE(info.out.find("]],\n  \"strays\""), std::string::npos) << "one target: " << info.out;
+}
+
+// Traced in part, 40 % of the cells the outline crosses are cut along it:
+// on a mosaic of about 60 cells that gives away between a quarter and a half
+// of what a full trace does.
+TEST(TromakeCheck, APartTraceGivesAwayPartOfWhatAFullTraceDoes) {
+  std::map<std::string, int> givenAway;
+  for (const std::string outline : {"trace", "part 40"}) {
+    TempFolder dir;
+    dir.Write("disc.svg", ToBytes("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 600 400\">"
+                                  "<circle cx=\"300\" cy=\"200\" r=\"150\" fill=\"black\"/></svg>"));
+    dir.Write("disc.puzzle", ToBytes("size 600 400\nmosaic 60\nseed 3\nhidden disc.svg\noutline " + outline + "\n"));
+    ASSERT_EQ(Tromake(dir, "build " + dir.File("disc.puzzle") + " -o " + dir.File("disc.tro")).status, 0);
+    const Outcome r = Tromake(dir, "check " + dir.File("disc.tro") + " --source " + dir.File("disc.puzzle"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    givenAway[outline] = std::stoi(r.out.substr(r.out.find("given away: ") + 12));
+  }
+  EXPECT_GE(givenAway["part 40"] * 4, givenAway["trace"]) << givenAway["part 40"] << " of " << givenAway["trace"];
+  EXPECT_LE(givenAway["part 40"] * 2, givenAway["trace"]) << givenAway["part 40"] << " of " << givenAway["trace"];
+}
+
 // A 240 x 160 mask: a disc and a box beside it, moved right by `dx`.
 std::vector<uint32_t> BlobMask(int dx) {
   std::vector<uint32_t> px(240 * 160, 0xFFFFFF);
@@ -421,6 +460,8 @@ TEST(TromakeBuild, ASourceReadsOnlyRegularFilesInsideItsOwnFolder) {
   const std::vector<Case> cases = {
       {"hidden @/disc.svg", none, "an absolute path"},
       {"hidden ../outside/disc.svg", none, "'..' leads out of the source's folder"},
+      {"hidden art/../../outside/disc.svg", [](const fs::path& src) { fs::create_directory(src / "art"); },
+       "'..' leads out of the source's folder"},
       {"hidden link.svg", [](const fs::path& src) { fs::create_symlink("../outside/disc.svg", src / "link.svg"); },
        "link.svg: a link"},
       {"hidden out/disc.svg", [](const fs::path& src) { fs::create_directory_symlink("../outside", src / "out"); },
@@ -501,6 +542,10 @@ TEST(TerminalText, ControlsAndMalformedBytesAreEscapedForPlainTextAndJson) {
       {"\x7f", "\\x7f", "\"\\u007f\""},
       {"\xc2\x9b" "31m", "\\u009b31m", "\"\\u009b31m\""},            // C1 control sequence introducer
       {"exe.\xe2\x80\xaetxt", "exe.\\u202etxt", "\"exe.\\u202etxt\""},  // right-to-left override
+      // Isolates, the Arabic letter mark, the line separator and the byte order mark.
+      {"a\xe2\x81\xa6" "b\xe2\x81\xa9", "a\\u2066b\\u2069", "\"a\\u2066b\\u2069\""},
+      {"\xe2\x81\xa7\xe2\x81\xa8", "\\u2067\\u2068", "\"\\u2067\\u2068\""},
+      {"\xd8\x9c" "x\xe2\x80\xa8" "y\xef\xbb\xbf", "\\u061cx\\u2028y\\ufeff", "\"\\u061cx\\u2028y\\ufeff\""},
       {"bad\xff", "bad\\xff", "\"bad\\ufffd\""},
       {"\xc0\xaf", "\\xc0\\xaf", "\"\\ufffd\\ufffd\""},            // overlong '/'
       {"\xed\xa0\x80", "\\xed\\xa0\\x80", "\"\\ufffd\\ufffd\\ufffd\""},  // a surrogate
