@@ -282,8 +282,12 @@ TEST(PictureTest, LockedInsaneIsWonOrRefused) {
 
 // APP1 holding EXIF orientation 6: the stored picture is to be turned a
 // quarter clockwise to stand upright.
+// Stored, its left half is dark and its right half light.
 Bytes TurnedJpeg(int w, int h) {
-  std::vector<uint8_t> jpeg = BuildJpeg(w, h, GradientPixels(w, h));
+  std::vector<uint32_t> halves(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) halves[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = x < w / 2 ? 0x202020 : 0xE0E0E0;
+  std::vector<uint8_t> jpeg = BuildJpeg(w, h, halves);
   const Bytes app1{0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 0x2A, 0, 0, 0, 8,
                    0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0};
   jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
@@ -301,7 +305,14 @@ TEST(PictureTest, ExifOrientationIsHonoured) {
   mask.save(QString::fromStdString(dir.File("mask.png")));
   const Outcome o = Tromake(dir, "picture " + dir.File("turned.jpg") + " --subject " + dir.File("mask.png") +
                                      " -o " + dir.File("t.tro"));
-  EXPECT_NE((o.out + o.err).find("326 x 489"), std::string::npos) << o.out << o.err;
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("326 x 489"), std::string::npos) << o.out << o.err;
+  // Turned a quarter clockwise, the stored left half is the upright top.
+  tools::PictureInput upright;
+  ASSERT_EQ(tools::ReadPicture(dir.File("turned.jpg"), 649, 489, upright), "");
+  ASSERT_EQ(upright.colour.size(), QSize(326, 489));
+  EXPECT_LT(qGray(upright.colour.pixel(163, 60)), 64);
+  EXPECT_GT(qGray(upright.colour.pixel(163, 430)), 192);
 }
 
 }  // namespace
