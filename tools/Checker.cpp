@@ -284,6 +284,8 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
     in.picture = surface.CurrentPicture();
     in.width = in.picture.width;
     in.height = in.picture.height;
+    // Nothing is played on it: its pixels and file bytes need not be kept twice.
+    if (!play) surface = PaintSurface();
   }
   if (in.width <= 0 || in.height <= 0) {
     in.faults.push_back("the picture is empty");

@@ -44,7 +44,7 @@ void DrawThumb(QPainter& painter, const QImage& thumb, int left, int top) {
 
 SheetEntry MakeSheetEntry(const std::string& name, Picture& picture, const std::vector<SeedPoint>& targets) {
   SheetEntry entry{name, Thumb(picture), {}};
-  picture = SolvedPicture(picture, targets);
+  PaintSolved(picture, targets);
   entry.solved = Thumb(picture);
   return entry;
 }
