@@ -91,6 +91,8 @@ void BM_ShellLoad(benchmark::State& state) {
   Fixture& f = Shared();
   tintaro::test::FakeShellUi ui;
   tintaro::TintaroShell shell(ui);
+  // As the window does: the load reset's deletion goes to the shell.
+  ui.onDeleteExtracted = [&] { shell.DeleteExtractedFiles(); };
   shell.FormCreate(f.Exe(), {});
   // No intro: the Load starts from the welcome state.
   shell.State().IntroPending = false;

@@ -53,6 +53,11 @@ class GameUi {
   virtual int WindowWidth() const = 0;
   virtual int WindowHeight() const = 0;
 
+  // The load reset's request to delete what the last extraction left in the
+  // work folder, the previous puzzle's files included: the side that
+  // extracted them knows which files it wrote.
+  virtual void DeleteExtractedFiles() = 0;
+
   // Lets pending window events run (long archive work calls it).
   virtual void ProcessPendingEvents() = 0;
 

@@ -1,8 +1,6 @@
 // The three resets of the puzzle state, each a fixed list in a fixed order.
 #include "core/PuzzleState.h"
 
-#include <filesystem>
-
 #include "core/GameUi.h"
 
 namespace tintaro {
@@ -12,16 +10,6 @@ namespace {
 void MakeTable(std::unique_ptr<PointTable>& table) {
   // Made once with every value 0; an existing table keeps its contents.
   if (!table) table = std::make_unique<PointTable>();
-}
-
-void DeleteExtractedFile(const std::string& path) {
-  if (path.empty()) return;
-  std::error_code ignored;
-  // Only a regular file or a link we left: never a folder.
-  auto status = std::filesystem::symlink_status(path, ignored);
-  if (std::filesystem::is_regular_file(status) || std::filesystem::is_symlink(status)) {
-    std::filesystem::remove(path, ignored);
-  }
 }
 
 constexpr CommandButton kCommandButtons[] = {CommandButton::Repaint, CommandButton::Clue,
@@ -58,9 +46,7 @@ void PrepareLoadCommand(PuzzleState& state, GameUi& ui) {
 }
 
 void ResetForLoad(PuzzleState& state, GameUi& ui) {
-  DeleteExtractedFile(state.PicturePath);
-  DeleteExtractedFile(state.SolutionPath);
-  DeleteExtractedFile(state.CluePath);
+  ui.DeleteExtractedFiles();
   ui.SetTimerEnabled(GameTimer::Timer2, false);
   for (CommandButton button : kCommandButtons) {
     ui.SetButtonEnabled(button, true);

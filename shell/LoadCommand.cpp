@@ -42,19 +42,10 @@ void TintaroShell::LoadButtonClick() {
       ui_.ShowOpenDialog(shellmsg::kOpenTitle, shellmsg::kOpenFilter, firstFolder);
   if (!chosen) return;
 
-  // The shell deletes only regular files it extracted into WorkDir; the
-  // core's reset, run with the paths set aside, then deletes nothing more.
-  DeleteExtractedFiles();
-  std::string picture = std::move(s.PicturePath), solution = std::move(s.SolutionPath),
-              clue = std::move(s.CluePath);
-  s.PicturePath.clear();
-  s.SolutionPath.clear();
-  s.CluePath.clear();
+  // The reset asks the window system to delete the last puzzle's files,
+  // which hands the request to DeleteExtractedFiles.
   ResetForLoad(s, ui_);
   ui_.ClearCluePicture();
-  s.PicturePath = std::move(picture);
-  s.SolutionPath = std::move(solution);
-  s.CluePath = std::move(clue);
   archive_.ErrCode = 0;
 
   s.ArchivePath = *chosen;
@@ -124,10 +115,12 @@ void TintaroShell::LoadClue() {
 
 void TintaroShell::RefuseLoad(const char* text) {
   surface_.HidePicture();
-  extracted_.DeleteAll();
+  // No file is the puzzle's now: the Load's guard deletes all it extracted.
+  state_.PicturePath.clear();
+  state_.SolutionPath.clear();
+  state_.CluePath.clear();
   ui_.ShowMessage(text);
   state_.Finished = true;
-  state_.PicturePath.clear();
   ui_.SetCaption(shellmsg::kCaption);
   DisableAndGrey(ui_, kAllCommandButtons);
 }

@@ -39,6 +39,9 @@ class TintaroShell {
   void FormActivate();
   // The main window closes: the log, the extracted files, the engine.
   void FormClose();
+  // Deletes the puzzle's files and every other file the last extraction
+  // wrote, and only those: what the load reset asks for.
+  void DeleteExtractedFiles();
 
   void LoadButtonClick();
   void HelpButtonClick();
@@ -80,7 +83,6 @@ class TintaroShell {
   void RefuseLoad(const char* text);
   void RefuseArchive();
   void LoadClue();
-  void DeleteExtractedFiles();
   // Extract into WorkDir, recording every file written.
   void ExtractIntoWorkDir();
   // After a Load or the intro: every extracted file but the picture, its

@@ -379,7 +379,7 @@ BuildReport BuildPuzzle(const BuildRequest& rq, const std::string& outputPath) {
   Classified c;
   if ((report.error = DrawAndClassify(rq, /*withHidden=*/true, d, c)); !report.error.empty()) return report;
   if (c.targets.empty())
-    return {"no region lies mostly inside the hidden picture (more 'mosaic' cells or 'detail' make smaller ones)", 0, 0};
+    return {"no region lies mostly inside the hidden picture (" + rq.noTargetsAdvice + ")", 0, 0};
   if (c.targets.size() > kMaxTargets)
     return {std::to_string(c.targets.size()) + " targets: at most 996 can be painted within the move limit", 0, 0};
   if (c.strays.size() > 1000)

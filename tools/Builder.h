@@ -22,6 +22,9 @@ struct BuildRequest {
   Picture drawingPicture;
   std::vector<uint8_t> hiddenMask;
   Picture cluePicture;
+  // What the author can do when no region lies mostly inside the hidden
+  // picture, in the words of the command that made the request.
+  std::string noTargetsAdvice = "more 'mosaic' cells or 'detail' make smaller ones";
 };
 
 struct BuildReport {

@@ -13,6 +13,8 @@
 #include "core/Errors.h"
 #include "core/Game.h"
 #include "core/Messages.h"
+#include "core/picture/ByteReader.h"
+#include "core/picture/Dib.h"
 #include "core/picture/PaintSurface.h"
 #include "core/PuzzleState.h"
 #include "core/rules/Moves.h"
@@ -68,6 +70,24 @@ struct Load {
   std::string fault;
   bool ok() const { return fault.empty(); }
 };
+
+// The size a BMP's header declares, read without its pixels; false when the
+// header is not one the game's loader takes (the loader then says why).
+bool DeclaredBmpSize(const std::string& path, int& width, int& height) {
+  constexpr size_t kFileHeader = 14, kEnough = kFileHeader + 2048;  // headers, masks and a 256-colour table
+  std::ifstream file(path, std::ios::binary);
+  std::vector<uint8_t> head(kEnough);
+  file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(file.gcount()));
+  if (head.size() < kFileHeader || head[0] != 'B' || head[1] != 'M') return false;
+  DibLayout layout;
+  if (ReadDibLayout(std::span<const uint8_t>(head).subspan(kFileHeader), false, LoadU32LE(&head[10]), layout) !=
+      DibStatus::Ok)
+    return false;
+  width = static_cast<int>(layout.width);
+  height = static_cast<int>(layout.height);
+  return PictureSizeAllowed(layout.width, layout.height);
+}
 
 Load LoadInto(PaintSurface& surface, const std::string& path) {
   try {
@@ -174,7 +194,7 @@ void SimulatePlayer(Inspection& in, const PlayedFiles& files, const PlayRequest&
 }  // namespace
 
 Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play,
-                          const PlayRequest* simulate) {
+                          const PlayRequest* simulate, bool pixels) {
   Inspection in;
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
@@ -248,13 +268,25 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
   state.SolutionPath = work.Path() + "/" + base + ".trs";
   state.CluePath = work.Path() + "/spi" + in.pictureName;
 
-  if (Load l = LoadInto(surface, state.PicturePath); !l.ok()) {
+  // A picture larger than the picture area is a fault whatever its pixels
+  // are, and can be large enough to take seconds and a GiB to go through.
+  int declaredWidth = 0, declaredHeight = 0;
+  const bool declared = DeclaredBmpSize(state.PicturePath, declaredWidth, declaredHeight);
+  if (declared && play && (declaredWidth > PaintSurface::kInitialControlWidth || declaredHeight > PaintSurface::kInitialControlHeight))
+    pixels = false;
+  if (declared && !pixels) {
+    in.width = declaredWidth;
+    in.height = declaredHeight;
+  } else if (Load l = LoadInto(surface, state.PicturePath); !l.ok()) {
     in.faults.push_back("the picture cannot be loaded: " + l.fault);
     return in;
+  } else {
+    in.picture = surface.CurrentPicture();
+    in.width = in.picture.width;
+    in.height = in.picture.height;
+    // Nothing is played on it: its pixels and file bytes need not be kept twice.
+    if (!play) surface = PaintSurface();
   }
-  in.picture = surface.CurrentPicture();
-  in.width = in.picture.width;
-  in.height = in.picture.height;
   if (in.width <= 0 || in.height <= 0) {
     in.faults.push_back("the picture is empty");
     return in;
@@ -265,11 +297,13 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
                         ", does not fit the " + std::to_string(PaintSurface::kInitialControlWidth) + " x " +
                         std::to_string(PaintSurface::kInitialControlHeight) +
                         " picture area: the player would see only part of it, with scroll bars");
-  if (const int64_t grey = CountGreyEdgePixels(in.picture); grey > 0)
+  if (const int64_t grey = pixels ? CountGreyEdgePixels(in.picture) : 0; grey > 0)
     in.faults.push_back("the picture has " + std::to_string(grey) +
                         " grey pixels beside its black lines (anti-aliased edges: regions bleed into each other)");
 
-  if (in.hasClue) {
+  if (in.hasClue && !pixels && DeclaredBmpSize(state.CluePath, in.clueWidth, in.clueHeight)) {
+    if (in.clueWidth <= 0 || in.clueHeight <= 0) in.faults.push_back("the clue picture is empty");
+  } else if (in.hasClue) {
     PaintSurface clue;
     if (Load l = LoadInto(clue, state.CluePath); !l.ok()) {
       in.faults.push_back("the clue picture cannot be loaded: " + l.fault);
@@ -321,6 +355,7 @@ Inspection InspectArchive(const std::string& path, const std::string& engineDir,
   if (!in.hintsWithheld && !in.solutionWithheld && in.hintLimit < 1)
     in.faults.push_back("the hint limit is " + std::to_string(in.hintLimit));
 
+  if (!pixels) return in;
   const size_t faultsBefore = in.faults.size();
   CheckPoints(in, FindRegions(in.picture), in.picture);
   if (!play) return in;

@@ -34,7 +34,7 @@ struct Inspection {
   int32_t hintLimit = 0;
   bool hintsWithheld = false, solutionWithheld = false;
   std::string modeLock = "any";  // "normal", "crazy", "insane" or "any"
-  Picture picture;               // as extracted, unpainted
+  Picture picture;               // as extracted, unpainted; empty when not decoded
   // One line per fault, without the file name.
   std::vector<std::string> faults;
   bool played = false;  // the headless play ended in the congratulation
@@ -57,7 +57,11 @@ struct PlayRequest {
 // as a person would in its locked Crazy or Insane mode (which must be won in
 // at least half the runs) and in the modes asked. `engineDir` is where
 // libunzeng.so lies ("" for the system's search).
+// Without `pixels` (describing only), the picture's and the clue's sizes are
+// read from their headers and nothing that needs their pixels is checked; a
+// picture larger than the picture area is checked (with `play`) so too, as
+// no player could see it whole anyway.
 Inspection InspectArchive(const std::string& path, const std::string& engineDir, bool play,
-                          const PlayRequest* simulate = nullptr);
+                          const PlayRequest* simulate = nullptr, bool pixels = true);
 
 }  // namespace tintaro::tools

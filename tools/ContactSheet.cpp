@@ -18,13 +18,22 @@ constexpr int kPairWidth = 2 * kSheetThumbWidth + kSheetGap;
 constexpr int kCellWidth = kPairWidth + kSheetMargin;
 constexpr int kCellHeight = kSheetThumbHeight + kSheetCaptionHeight + kSheetMargin;
 
-// Scaled to fit its box (never enlarged), centred, framed in grey.
-void DrawThumb(QPainter& painter, const Picture& picture, int left, int top) {
-  if (picture.width <= 0 || picture.height <= 0) return;
+// Scaled to fit a thumbnail (never enlarged). The pixels are shown to Qt
+// where they lie: a copy of a large picture would cost as much again.
+QImage Thumb(const Picture& picture) {
+  if (picture.width <= 0 || picture.height <= 0) return {};
   const double scale = std::min({1.0, double(kSheetThumbWidth) / picture.width, double(kSheetThumbHeight) / picture.height});
   const int w = std::max(1, static_cast<int>(picture.width * scale + 0.5));
   const int h = std::max(1, static_cast<int>(picture.height * scale + 0.5));
-  const QImage thumb = ImageOf(picture).scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const QImage view(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
+                    static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGBX8888);
+  return view.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+}
+
+// Centred in its box, framed in grey.
+void DrawThumb(QPainter& painter, const QImage& thumb, int left, int top) {
+  if (thumb.isNull()) return;
+  const int w = thumb.width(), h = thumb.height();
   const int x = left + (kSheetThumbWidth - w) / 2, y = top + (kSheetThumbHeight - h) / 2;
   painter.drawImage(x, y, thumb);
   painter.setPen(QColor(160, 160, 160));
@@ -32,6 +41,13 @@ void DrawThumb(QPainter& painter, const Picture& picture, int left, int top) {
 }
 
 }  // namespace
+
+SheetEntry MakeSheetEntry(const std::string& name, Picture& picture, const std::vector<SeedPoint>& targets) {
+  SheetEntry entry{name, Thumb(picture), {}};
+  PaintSolved(picture, targets);
+  entry.solved = Thumb(picture);
+  return entry;
+}
 
 std::string SaveContactSheet(const std::vector<SheetEntry>& entries, int columns, const std::string& path) {
   if (entries.empty()) return "no puzzles to show";

@@ -5,14 +5,19 @@
 #include <string>
 #include <vector>
 
+#include <QImage>
+
 #include "core/picture/Picture.h"
+#include "tools/PuzzleFiles.h"
 
 namespace tintaro::tools {
 
+// One puzzle on the sheet: its name and its two thumbnails, made as each
+// archive is read so that no full picture is kept for the sheet.
 struct SheetEntry {
   std::string name;
-  Picture unsolved;
-  Picture solved;
+  QImage unsolved;
+  QImage solved;
 };
 
 inline constexpr int kSheetThumbWidth = 200;
@@ -21,6 +26,10 @@ inline constexpr int kSheetGap = 8;
 inline constexpr int kSheetMargin = 16;
 inline constexpr int kSheetCaptionHeight = 24;
 inline constexpr int kSheetMaxColumns = 16;
+
+// The puzzle's picture and the same with its targets red, each scaled to fit
+// a thumbnail. Works on `picture` in place.
+SheetEntry MakeSheetEntry(const std::string& name, Picture& picture, const std::vector<SeedPoint>& targets);
 
 // The entries row by row, `columns` pairs to a row, written as a PNG. Empty
 // on success, else the fault.

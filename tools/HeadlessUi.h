@@ -15,6 +15,8 @@ class HeadlessUi : public GameUi {
   // No to every question: the player would rather solve alone.
   bool AskYesNo(const std::string&) override { return false; }
   void Beep() override {}
+  // The checker's temporary folder goes whole once the puzzle is checked.
+  void DeleteExtractedFiles() override {}
   void SetButtonEnabled(CommandButton, bool) override {}
   bool ButtonEnabled(CommandButton) const override { return true; }
   void SetButtonIndeterminate(CommandButton, bool) override {}

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -50,7 +51,8 @@ std::string ReadSvg(const QByteArray& bytes, int maxWidth, int maxHeight, QImage
   QSvgRenderer renderer(bytes);
   if (!renderer.isValid()) return "not a valid SVG drawing";
   const QRectF box = renderer.viewBoxF();
-  if (box.width() <= 0 || box.height() <= 0) return "the SVG drawing has no size";
+  // Written so that a NaN, which fails every comparison, is refused too.
+  if (!(box.width() > 0) || !(box.height() > 0)) return "the SVG drawing has no size";
   const QSize size = Fit(box.size(), maxWidth, maxHeight);
   image = QImage(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
@@ -176,9 +178,19 @@ std::vector<uint8_t> ScaledMask(const std::vector<uint8_t>& mask, QSize from, QS
   return out;
 }
 
+std::string MaskShapeFault(QSize drawn, QSize picture) {
+  const double mask = static_cast<double>(drawn.width()) / drawn.height();
+  const double wanted = static_cast<double>(picture.width()) / picture.height();
+  if (mask <= wanted * kMaxMaskShapeRatio && mask * kMaxMaskShapeRatio >= wanted) return "";
+  char shapes[96];
+  std::snprintf(shapes, sizeof shapes, "is %.2f times as wide as high, the picture %.2f", mask, wanted);
+  return std::string("the mask ") + shapes + ": draw it over the picture, at its shape";
+}
+
 std::string ReadSubjectMask(const std::string& path, int width, int height, std::vector<uint8_t>& mask) {
   PictureInput drawn;
   if (std::string e = ReadPicture(path, width, height, drawn); !e.empty()) return e;
+  if (std::string e = MaskShapeFault(drawn.colour.size(), QSize(width, height)); !e.empty()) return e;
   // With transparency the opaque part is the subject, else what is not
   // white. Nearly white counts as white: a mask saved as JPEG is not exact.
   const int w = drawn.colour.width(), h = drawn.colour.height();
@@ -191,8 +203,8 @@ std::string ReadSubjectMask(const std::string& path, int width, int height, std:
       marks[i] = drawn.opaque.empty() ? !white : drawn.opaque[i] != 0;
     }
   }
-  // Drawn over the picture, the mask has its proportions: stretching makes
-  // up the rounding.
+  // Drawn over the picture, the mask has its proportions: stretching only
+  // makes up the rounding.
   mask = ScaledMask(marks, QSize(w, h), QSize(width, height));
   return "";
 }

@@ -29,8 +29,18 @@ std::string ReadPicture(const std::string& path, int maxWidth, int maxHeight, Pi
 // pixel is on when most of what it covers was.
 std::vector<uint8_t> ScaledMask(const std::vector<uint8_t>& mask, QSize from, QSize to);
 
+// A mask drawn over the picture has its shape: one whose width to height
+// differs by more than this factor was drawn for another picture, and
+// stretching it would hide something else.
+inline constexpr double kMaxMaskShapeRatio = 1.03;
+
+// The fault of a mask of size `drawn` for a picture of size `picture`; ""
+// when their shapes agree within kMaxMaskShapeRatio.
+std::string MaskShapeFault(QSize drawn, QSize picture);
+
 // A mask the user drew, read like a picture and stretched to width x height:
-// 1 where it is opaque and not white.
+// 1 where it is opaque and not white. Refused when its shape is not the
+// picture's.
 std::string ReadSubjectMask(const std::string& path, int width, int height, std::vector<uint8_t>& mask);
 
 }  // namespace tintaro::tools

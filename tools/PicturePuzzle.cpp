@@ -86,6 +86,7 @@ std::string ReadPictureSubject(const PictureRequest& rq, PictureSubject& out) {
     out.mask = std::move(found.mask);
     out.from = "found";
     way = kMarkItYourself;
+    if (found.plain) return rq.imagePath + ": the picture is nearly all one colour: no subject to find (" + way + ")";
     if (found.pieces >= 3 && found.largestShare < 0.5)
       return rq.imagePath + ": no single subject found, only " + std::to_string(found.pieces) +
              " scattered pieces (" + way + ")";
@@ -129,6 +130,8 @@ void PreparePicturePuzzle(const PictureRequest& rq, const PictureSubject& subjec
   build.source.height = h;
   build.source.seed = rq.seed;
   build.source.mode = rq.mode;
+  build.noTargetsAdvice = "the subject is thinner than the cells: --difficulty hard makes smaller ones; or " +
+                          std::string(kMarkItYourself);
 }
 
 }  // namespace tintaro::tools

@@ -4,8 +4,10 @@
 
 #include <zip.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tintaro::tools {
@@ -90,12 +92,21 @@ std::vector<uint8_t> EncodeSolution(const std::vector<SeedPoint>& targets, const
   return out;
 }
 
-std::string WriteArchive(const std::string& path, const std::vector<ArchiveEntry>& entries) {
-  const std::string temp = path + ".part" + std::to_string(getpid());
-  std::remove(temp.c_str());
-  int error = 0;
-  zip_t* zip = zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  if (!zip) return "cannot create the archive";
+namespace {
+
+// The zip made in memory: puzzles are small, and the file is then written
+// in one go to a temporary file of our own.
+std::string ZipBytes(const std::vector<ArchiveEntry>& entries, std::vector<uint8_t>& out) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+  zip_t* zip = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr;
+  zip_error_fini(&error);
+  if (!zip) {
+    if (buffer) zip_source_free(buffer);
+    return "cannot create the archive";
+  }
+  zip_source_keep(buffer);  // its bytes are read after the zip is closed
   std::string fault;
   for (const ArchiveEntry& e : entries) {
     zip_source_t* src = zip_source_buffer(zip, e.data.data(), e.data.size(), 0);
@@ -114,20 +125,63 @@ std::string WriteArchive(const std::string& path, const std::vector<ArchiveEntry
       break;
     }
   }
-  if (fault.empty()) {
-    if (zip_close(zip) != 0) {
-      fault = std::string("cannot write the archive: ") + zip_strerror(zip);
-      zip_discard(zip);
-    }
-  } else {
+  if (fault.empty() && zip_close(zip) != 0) fault = std::string("cannot write the archive: ") + zip_strerror(zip);
+  if (!fault.empty()) {
     zip_discard(zip);
+    zip_source_free(buffer);
+    return fault;
   }
-  std::error_code ec;
-  if (fault.empty()) {
-    std::filesystem::rename(temp, path, ec);
-    if (ec) fault = "cannot write the archive: " + ec.message();
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_source_stat(buffer, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || zip_source_open(buffer) != 0) {
+    zip_source_free(buffer);
+    return "cannot write the archive";
   }
-  if (!fault.empty()) std::filesystem::remove(temp, ec);
+  out.resize(static_cast<size_t>(st.size));
+  const zip_int64_t got = zip_source_read(buffer, out.data(), out.size());
+  zip_source_close(buffer);
+  zip_source_free(buffer);
+  if (got != static_cast<zip_int64_t>(out.size())) return "cannot write the archive";
+  return "";
+}
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string WriteArchive(const std::string& path, const std::vector<ArchiveEntry>& entries) {
+  // Renaming over a device or a FIFO would replace it with a regular file
+  // (and as root, /dev/null for everyone). A link to a regular file is
+  // replaced, as any file is.
+  struct stat existing;
+  if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+    return "exists and is not a regular file: not replaced";
+  std::vector<uint8_t> bytes;
+  if (std::string fault = ZipBytes(entries, bytes); !fault.empty()) return fault;
+
+  // A name no one can guess and plant first, in the output's own folder so
+  // that the rename cannot cross file systems.
+  std::string temp = path + ".partXXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return std::string("cannot write the archive: ") + std::strerror(errno);
+  // mkstemp makes the file private; a puzzle gets the usual mode.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  std::string fault;
+  if (::fchmod(fd, 0666 & ~mask) != 0 || !WriteAll(fd, bytes)) fault = std::string("cannot write the archive: ") + std::strerror(errno);
+  if (::close(fd) != 0 && fault.empty()) fault = std::string("cannot write the archive: ") + std::strerror(errno);
+  if (fault.empty() && ::rename(temp.c_str(), path.c_str()) != 0)
+    fault = std::string("cannot write the archive: ") + std::strerror(errno);
+  if (!fault.empty()) ::unlink(temp.c_str());
   return fault;
 }
 

@@ -41,8 +41,9 @@ struct ArchiveEntry {
 };
 
 // Writes the entries, deflated, in the given order with one fixed time, to a
-// temporary file beside `path` and renames it into place. Empty on success,
-// else the fault.
+// temporary file of unguessable name beside `path` and renames it into
+// place. An existing `path` that is not a regular file (or a link to one) is
+// refused. Empty on success, else the fault.
 std::string WriteArchive(const std::string& path, const std::vector<ArchiveEntry>& entries);
 
 }  // namespace tintaro::tools

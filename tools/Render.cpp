@@ -38,7 +38,8 @@ std::string Draw(const std::string& svgText, int w, int h, bool smooth, QImage& 
   QSvgRenderer renderer(QByteArray(svgText.data(), static_cast<qsizetype>(svgText.size())));
   if (!renderer.isValid()) return "not a valid SVG drawing";
   const QRectF box = renderer.viewBoxF();
-  if (box.width() <= 0 || box.height() <= 0) return "the SVG drawing has no size";
+  // Written so that a NaN, which fails every comparison, is refused too.
+  if (!(box.width() > 0) || !(box.height() > 0)) return "the SVG drawing has no size";
   image = QImage(w, h, clear ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   image.fill(clear ? Qt::transparent : Qt::white);
   QPainter painter(&image);
@@ -114,14 +115,18 @@ Picture MaskClue(const std::vector<uint8_t>& mask, int mw, int mh, int w, int h)
   return ComposeFramedClue(w, h, inner, figure, /*fadeRest=*/false);
 }
 
-Picture SolvedPicture(const Picture& picture, const std::vector<SeedPoint>& targets) {
-  Picture solved = picture;
-  const RegionMap map = FindRegions(solved);
+void PaintSolved(Picture& picture, const std::vector<SeedPoint>& targets) {
+  const RegionMap map = FindRegions(picture);
   std::vector<uint8_t> red(map.regions.size(), 0);
   for (const SeedPoint& t : targets)
     if (const int32_t r = map.At(t.x, t.y); r >= 0) red[static_cast<size_t>(r)] = 1;
-  for (size_t i = 0; i < solved.pixels.size(); ++i)
-    if (map.label[i] >= 0 && red[static_cast<size_t>(map.label[i])]) solved.pixels[i] = kRed;
+  for (size_t i = 0; i < picture.pixels.size(); ++i)
+    if (map.label[i] >= 0 && red[static_cast<size_t>(map.label[i])]) picture.pixels[i] = kRed;
+}
+
+Picture SolvedPicture(const Picture& picture, const std::vector<SeedPoint>& targets) {
+  Picture solved = picture;
+  PaintSolved(solved, targets);
   return solved;
 }
 

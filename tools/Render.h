@@ -36,6 +36,8 @@ Picture MaskClue(const std::vector<uint8_t>& mask, int mw, int mh, int w, int h)
 
 // The picture as the solved puzzle shows it: every target region red.
 Picture SolvedPicture(const Picture& picture, const std::vector<SeedPoint>& targets);
+// The same in place: a large picture is not copied.
+void PaintSolved(Picture& picture, const std::vector<SeedPoint>& targets);
 
 QImage ImageOf(const Picture& picture);
 std::string SavePng(const Picture& picture, const std::string& path);

@@ -25,6 +25,9 @@ constexpr double kHoleShare = 0.01;
 // are background.
 constexpr double kBackgroundEdgeShare = 0.05;
 constexpr int kColourClusters = 8;
+// A pixel this far from the picture's median colour, in any channel of
+// 8-bit Lab, stands out from it; camera noise and JPEG ripples stay below.
+constexpr int kDistinct = 10;
 // A cut is the whole of the best cut when it holds this share of it, is this
 // much larger, and scores at least this share of its score.
 constexpr double kWholeHolds = 0.9, kWholeGrowth = 1.15, kWholeScore = 0.65;
@@ -162,6 +165,25 @@ cv::Mat BoxGuess(const cv::Mat& cut) {
   return gc;
 }
 
+// Whether under kMinSubjectShare of the picture stands out from its median
+// colour.
+bool Plain(const cv::Mat& lab) {
+  std::vector<cv::Mat> channels;
+  cv::split(lab, channels);
+  cv::Mat apart = cv::Mat::zeros(lab.size(), CV_8U);
+  const int half = static_cast<int>(lab.total() / 2);
+  for (const cv::Mat& c : channels) {
+    int histogram[256] = {}, median = 0;
+    for (int y = 0; y < c.rows; ++y)
+      for (int x = 0; x < c.cols; ++x) ++histogram[c.at<uchar>(y, x)];
+    for (int seen = 0; median < 255 && (seen += histogram[median]) <= half;) ++median;
+    cv::Mat diff;
+    cv::absdiff(c, cv::Scalar(median), diff);
+    apart |= diff > kDistinct;
+  }
+  return cv::countNonZero(apart) < kMinSubjectShare * static_cast<double>(lab.total());
+}
+
 // What the picture looks like to the judge of the cuts.
 struct Looks {
   cv::Mat colour;    // the small copy
@@ -240,6 +262,12 @@ FoundSubject FindSubject(const QImage& colour) {
   cv::resize(full, small, cv::Size(), scale, scale, cv::INTER_AREA);
   cv::GaussianBlur(small, blurred, cv::Size(0, 0), 1.0);
   cv::cvtColor(blurred, lab, cv::COLOR_RGB2Lab);
+  FoundSubject found;
+  if (Plain(lab)) {
+    found.plain = true;
+    found.mask.assign(static_cast<size_t>(colour.width()) * static_cast<size_t>(colour.height()), 0);
+    return found;
+  }
   const Looks looks = LooksOf(small, lab);
 
   // The middle guess comes first: when no cut can be a subject, its faults
@@ -269,7 +297,6 @@ FoundSubject FindSubject(const QImage& colour) {
     if (best == part || cuts[i].score > cuts[best].score) best = i;
   }
 
-  FoundSubject found;
   found.pieces = cuts[best].pieces;
   found.largestShare = cuts[best].largestShare;
   cv::Mat big;

@@ -24,6 +24,9 @@ struct FoundSubject {
   // largest holds: many pieces with no main one are no single subject.
   int pieces = 0;
   double largestShare = 1;
+  // Under kMinSubjectShare of the picture differs from its usual colour:
+  // nothing to find (and the cut, with no edges to follow, takes minutes).
+  bool plain = false;
 };
 
 // `colour` is Format_RGB888. The same picture always gives the same mask.

@@ -45,6 +45,9 @@ const SETS = {
   'fluent-emoji-flat': { folder: 'fluent-emoji', colour: true },
 };
 const MARK = '# Made by tools/import-icons.mjs from';
+// The same mark for the pictures, after the drawing: only files that carry
+// it are ever removed, so a user's own SVG beside them stays.
+const SVG_MARK = '<!-- Made by tools/import-icons.mjs; edit the list, not this file. -->';
 const CLUE_SIDE = 129;  // the Clue window's picture box
 
 class ListError extends Error {}
@@ -106,19 +109,21 @@ function parseList(text, listName) {
 function loadSet(file) {
   const json = JSON.parse(fs.readFileSync(file, 'utf8'));
   if (!json.prefix || !json.icons) throw new ListError(`${file}: not an Iconify icon set`);
-  if (!SETS[json.prefix]) throw new ListError(`${file}: the set ${json.prefix} is not one this script knows`);
+  if (!Object.hasOwn(SETS, json.prefix)) throw new ListError(`${file}: the set ${json.prefix} is not one this script knows`);
   return json;
 }
 
-// The icon's body and box, following a plain alias to its parent.
+// The icon's body and box, following a plain alias to its parent. Only the
+// set's own entries count: "constructor" is no icon because every object has one.
 function iconOf(set, name, where) {
-  let entry = set.icons[name];
-  const alias = set.aliases?.[name];
+  const own = (table, key) => (table && Object.hasOwn(table, key) ? table[key] : undefined);
+  let entry = own(set.icons, name);
+  const alias = own(set.aliases, name);
   if (!entry && alias) {
     if (alias.hFlip || alias.vFlip || alias.rotate) fail(where, `${set.prefix}:${name} is a transformed alias`);
-    entry = set.icons[alias.parent];
+    entry = own(set.icons, alias.parent);
   }
-  if (!entry) fail(where, `${set.prefix} has no icon ${name}`);
+  if (!entry || typeof entry.body !== 'string') fail(where, `${set.prefix} has no icon ${name}`);
   if (/\smask=/.test(entry.body)) fail(where, `${set.prefix}:${name} uses a mask, which a silhouette cannot follow`);
   return {
     body: entry.body,
@@ -137,7 +142,7 @@ function silhouetteBody(body) {
 }
 
 function svg(viewBox, body) {
-  return `<svg xmlns="http://www.w3.org/2000/svg" viewBox="${viewBox.join(' ')}">${body}</svg>\n`;
+  return `<svg xmlns="http://www.w3.org/2000/svg" viewBox="${viewBox.join(' ')}">${body}</svg>\n${SVG_MARK}\n`;
 }
 
 function iconBox(icon) {
@@ -185,6 +190,7 @@ function layout(random, icons, scale, [w, h], fixed) {
 
 function writeIfChanged(file, text, written) {
   written.add(path.resolve(file));
+  if (fs.existsSync(file) && !fs.statSync(file).isFile()) fail(file, 'is in the way and is not a file');
   if (fs.existsSync(file) && fs.readFileSync(file, 'utf8') === text) return;
   fs.mkdirSync(path.dirname(file), { recursive: true });
   fs.writeFileSync(file, text);
@@ -195,7 +201,7 @@ function removeStale(folder, written, owned) {
   if (!fs.existsSync(folder)) return;
   for (const entry of fs.readdirSync(folder)) {
     const file = path.resolve(folder, entry);
-    if (!written.has(file) && owned(file)) fs.unlinkSync(file);
+    if (!written.has(file) && fs.lstatSync(file).isFile() && owned(file)) fs.unlinkSync(file);
   }
 }
 
@@ -220,8 +226,8 @@ function run(argv) {
   const entries = [];
   for (const pack of packs)
     for (const puzzle of pack.puzzles) {
-      const set = sets[puzzle.set];
-      if (!set) fail(puzzle.where, `no --set given for ${puzzle.set}`);
+      const set = Object.hasOwn(sets, puzzle.set) ? sets[puzzle.set] : undefined;
+      if (!set || !Object.hasOwn(SETS, puzzle.set)) fail(puzzle.where, `no --set given for ${puzzle.set}`);
       const kind = SETS[puzzle.set];
       const icon = iconOf(set, puzzle.icon, puzzle.where);
       const setDir = path.join(root, kind.folder);
@@ -295,7 +301,7 @@ function run(argv) {
   });
 
   removeStale(root, written, (file) => file.endsWith('.puzzle') && fs.readFileSync(file, 'utf8').startsWith(MARK));
-  for (const kind of Object.values(SETS)) removeStale(path.join(root, kind.folder), written, (file) => file.endsWith('.svg'));
+  for (const kind of Object.values(SETS)) removeStale(path.join(root, kind.folder), written, (file) => file.endsWith('.svg') && fs.readFileSync(file, 'utf8').includes(SVG_MARK));
   return entries.length;
 }
 

@@ -456,7 +456,7 @@ std::string HintText(const Inspection& in) {
 int Info(const Args& a) {
   if (a.positional.size() != 1 || !a.output.empty()) return Usage("info takes PUZZLE.tro [--json]");
   const std::string& file = a.positional[0];
-  const Inspection in = InspectArchive(file, EngineDir(), /*play=*/false);
+  const Inspection in = InspectArchive(file, EngineDir(), /*play=*/false, nullptr, /*pixels=*/false);
   const bool json = !a.flags.empty();
   std::ostringstream o;
   if (in.entries.empty()) {
@@ -525,7 +525,7 @@ int Sheet(const Args& a) {
       status = Fail(file, "nothing to show");
       continue;
     }
-    entries.push_back({fs::path(file).stem().string(), in.picture, SolvedPicture(in.picture, in.targets)});
+    entries.push_back(MakeSheetEntry(fs::path(file).stem().string(), in.picture, in.targets));
   }
   // A sheet that leaves a puzzle out would pass for the whole set.
   if (status != 0) return status;

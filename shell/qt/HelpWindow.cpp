@@ -50,7 +50,9 @@ void HelpWindow::ShowBeside(const QWidget* mainWindow) {
   const QScreen* screen = mainWindow && mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
   if (!placed_ && mainWindow && screen) {
     placed_ = true;
-    move(BesidePosition(mainWindow->frameGeometry(), frameGeometry().size(), screen->availableGeometry()));
+    const QSize decoration = mainWindow->frameGeometry().size() - mainWindow->size();
+    move(BesidePosition(mainWindow->frameGeometry(), OuterSize(size(), frameGeometry().size(), decoration),
+                        screen->availableGeometry()));
   }
   ShowInFront(this, placed_);
 }

@@ -461,6 +461,8 @@ int TTintaro::TimerInterval(GameTimer timer) const {
 int TTintaro::WindowWidth() const { return frameGeometry().width(); }
 int TTintaro::WindowHeight() const { return frameGeometry().height(); }
 
+void TTintaro::DeleteExtractedFiles() { shell_.DeleteExtractedFiles(); }
+
 void TTintaro::ProcessPendingEvents() {
   SyncView();
   // Timers and painting go on; no command can start inside another.

@@ -110,6 +110,7 @@ class TTintaro : public QMainWindow, public ShellUi {
   int TimerInterval(GameTimer timer) const override;
   int WindowWidth() const override;
   int WindowHeight() const override;
+  void DeleteExtractedFiles() override;
   void ProcessPendingEvents() override;
   uint32_t MillisecondsSinceMidnightUtc() const override;
 

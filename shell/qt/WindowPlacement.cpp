@@ -26,4 +26,8 @@ QPoint BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& av
   return QPoint(std::max(left, available.left()), top);
 }
 
+QSize OuterSize(const QSize& client, const QSize& frame, const QSize& decoration) {
+  return frame == client ? client + decoration : frame;
+}
+
 }  // namespace tintaro::qt

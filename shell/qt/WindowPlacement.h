@@ -20,4 +20,10 @@ QRect FittedClientGeometry(const QSize& outer, const QMargins& frame, const QRec
 // so that as much of the game as possible stays in view.
 QPoint BesidePosition(const QRect& mainFrame, const QSize& size, const QRect& available);
 
+// The outer size of a window of client size `client` whose frame reads
+// `frame`: before a window is first shown the window system has not framed
+// it and its frame is its client area, so the decoration the main window
+// got (`decoration`, its frame less its client area) is added.
+QSize OuterSize(const QSize& client, const QSize& frame, const QSize& decoration);
+
 }  // namespace tintaro::qt

@@ -173,6 +173,16 @@ class DesktopTest : public QObject {
         {{309, 700, 661, 571}, {300, 400}, QPoint(970, 624)},
     };
     for (const Beside& b : besides) QCOMPARE(BesidePosition(b.main, b.size, screen), b.corner);
+    // A game window nearly as wide as the screen, and a help window not yet
+    // framed: its outer size takes the main window's decoration, so its
+    // frame stays on the screen.
+    const QRect wide(31, 37, 1218, 950);
+    const QSize decoration(2, 25);
+    for (const QSize& frame : {QSize(560, 600), QSize(562, 625)}) {
+      const QSize outer = OuterSize(QSize(560, 600), frame, decoration);
+      QCOMPARE(outer, QSize(562, 625));
+      QCOMPARE(QRect(BesidePosition(wide, outer, screen), outer).right(), screen.right());
+    }
     struct Case {
       const char* name;
       QMargins frame;
@@ -226,7 +236,10 @@ class DesktopTest : public QObject {
     // The first showing greets from the About box, which would keep the focus.
     QTRY_VERIFY(about_->isVisible());
     about_->hide();
+    // Every button keeps its designed size, however narrow the window.
     window_->resize(50, 50);
+    for (int tool = 0; tool < TTintaro::ToolCount; ++tool)
+      QCOMPARE(window_->Button(static_cast<TTintaro::Tool>(tool))->size(), QSize(49, 45));
     const QToolButton* last = window_->Button(TTintaro::AboutTool);
     QVERIFY(last->mapTo(window_.get(), QPoint(last->width(), last->height())).x() <= window_->width());
     QVERIFY(last->isVisibleTo(window_.get()));
@@ -247,6 +260,11 @@ class DesktopTest : public QObject {
 
   // Last: the close ends the application's event loops for good.
   void anEndingSignalCancelsTheOpenBoxThenClosesAndDeletesTheFiles() {
+    // One at a time, but one after another: a destroyed one makes way.
+    {
+      TerminationSignals first;
+      QVERIFY(first.Installed());
+    }
     TerminationSignals endings;
     QVERIFY(endings.Installed());
     QSignalSpy received(&endings, &TerminationSignals::Received);

@@ -224,6 +224,18 @@ TEST_F(ShellTest, AFailureNoHandlerCatchesStillClearsTheClueAndTheExtraFiles) {
   EXPECT_EQ(WorkNames(), (std::vector<std::string>{"b.bmp", "b.trs", "spib.bmp"}));
 }
 
+// The engine writes an entry to a fresh file and renames it over a file of
+// the same name: the player's readme.txt in the work folder is replaced by
+// the puzzle's, which is extracted, so it goes after the Load.
+TEST_F(ShellTest, AFileReplacedUnderANameAlreadyInTheWorkFolderIsDeletedAfterTheLoad) {
+  Start();
+  ASSERT_TRUE(std::filesystem::is_directory(Work()));
+  std::ofstream(WorkFile("readme.txt")) << "the player's";
+  Load(Puzzle("p.tro", GoodPuzzle("p").Add("readme.txt", "the puzzle's")));
+  EXPECT_EQ(state.PicturePath, WorkFile("p.bmp"));
+  EXPECT_EQ(WorkNames(), std::vector<std::string>{"p.bmp"});
+}
+
 TEST_F(ShellTest, ARefusedLoadIsLoggedWithItsCode) {
   Start({"log"});
   const std::string path = files.Write("plain.tro", ToBytes(std::string(200, 'z')));

@@ -42,6 +42,10 @@ TEST(WorkFolder, OnlyAPrivateFolderIsUsedAndNeverTheProgramFolder) {
          ::mkdir(p.File("TTMP").c_str(), 0700);
          ::chmod(p.File("TTMP").c_str(), 0777);
        }, true, true, "C/tintaro/TTMP"},
+      {"writable by its group", [](auto& p, auto&) {
+         ::mkdir(p.File("TTMP").c_str(), 0700);
+         ::chmod(p.File("TTMP").c_str(), 0770);
+       }, true, true, "C/tintaro/TTMP"},
       {"another user's", [](auto& p, auto&) {
          ::mkdir(p.File("TTMP").c_str(), 0700);
          Chown(p.File("TTMP"));

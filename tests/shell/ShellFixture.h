@@ -67,6 +67,7 @@ class ShellTest : public ::testing::Test {
     ui.core.OnTimer(GameTimer::Timer1, [this] { RunTopLevel(ui, [this] { Timer1Timer(shell.GameContext()); }); });
     ui.core.OnTimer(GameTimer::Timer2, [this] { RunTopLevel(ui, [this] { Timer2Timer(shell.GameContext()); }); });
     ui.onClose = [this] { shell.FormClose(); };
+    ui.onDeleteExtracted = [this] { shell.DeleteExtractedFiles(); };
   }
   ~ShellTest() override { shell.Archive().UnloadEngine(); }
 

@@ -40,6 +40,10 @@ class FakeShellUi : public ShellUi {
   int TimerInterval(GameTimer t) const override { return core.TimerInterval(t); }
   int WindowWidth() const override { return core.WindowWidth(); }
   int WindowHeight() const override { return core.WindowHeight(); }
+  void DeleteExtractedFiles() override {
+    core.DeleteExtractedFiles();
+    if (onDeleteExtracted) onDeleteExtracted();
+  }
   void ProcessPendingEvents() override {
     core.ProcessPendingEvents();
     if (whilePending) whilePending();
@@ -77,6 +81,9 @@ class FakeShellUi : public ShellUi {
   std::vector<std::string> errorBoxes;
   // Runs each time pending events are let through (clicks during an extraction).
   std::function<void()> whilePending;
+  // Answers the load reset's request to delete the extracted files, as the
+  // window hands it to the shell.
+  std::function<void()> onDeleteExtracted;
   // Runs as part of CloseMainWindow, where the window would run FormClose.
   std::function<void()> onClose;
 

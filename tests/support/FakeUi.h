@@ -57,6 +57,7 @@ class FakeUi : public GameUi {
 
   int WindowWidth() const override { return windowWidth; }
   int WindowHeight() const override { return windowHeight; }
+  void DeleteExtractedFiles() override { Record("delete extracted files"); }
   void ProcessPendingEvents() override { ++pendingEventRuns; }
   // clockMs plus the simulated time that has passed, wrapped at midnight.
   uint32_t MillisecondsSinceMidnightUtc() const override;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QBuffer>
 #include <QImage>
 
 #include <algorithm>
@@ -17,6 +18,8 @@
 #include "TromakeRun.h"
 #include "archive/ArchiveTestKit.h"
 #include "support/JpegBuilder.h"
+#include "tools/PictureInput.h"
+#include "tools/SvgReferences.h"
 
 namespace tintaro::test {
 namespace {
@@ -168,12 +171,67 @@ TEST(PictureTest, RefusalsAreOneLine) {
     return b;
   }());
 
+  // Nearly one colour: nothing for the finder to find, refused before it
+  // starts (its cut, with no edges to follow, took up to a minute).
+  QImage black(400, 400, QImage::Format_ARGB32);
+  black.fill(qRgba(0, 0, 0, 255));  // an alpha channel, all opaque: no cut-out
+  black.save(QString::fromStdString(dir.File("black.png")));
+  QImage faint(400, 300, QImage::Format_RGB32);
+  std::mt19937 noise(3);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x) {
+      const int v = 254 + static_cast<int>(noise() % 2);
+      faint.setPixel(x, y, qRgb(v, v, v));
+    }
+  faint.save(QString::fromStdString(dir.File("faint.png")));
+  dir.Write("nan.svg", ToBytes("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"NaN NaN NaN NaN\">"
+                               "<rect width=\"10\" height=\"10\"/></svg>"));
+  // Masks: one drawn for a square picture, and one marking 0.9 % of it.
+  QImage square(16, 16, QImage::Format_RGB32);
+  square.fill(Qt::black);
+  square.save(QString::fromStdString(dir.File("square.png")));
+  QImage speck(400, 300, QImage::Format_RGB32);
+  speck.fill(Qt::white);
+  for (int y = 100; y < 130; ++y)
+    for (int x = 100; x < 136; ++x) speck.setPixel(x, y, qRgb(0, 0, 0));
+  speck.save(QString::fromStdString(dir.File("speck.png")));
+  // A cut-out of 2-pixel stripes: a subject of 5 %, but no cell mostly inside it.
+  QImage stripes(400, 300, QImage::Format_ARGB32);
+  stripes.fill(qRgba(0, 0, 0, 0));
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x)
+      if ((x + y) % 40 < 2) stripes.setPixel(x, y, qRgba(200, 60, 40, 255));
+  stripes.save(QString::fromStdString(dir.File("stripes.png")));
+
+  // Ten copies of a small PNG that decodes to 16 megapixels.
+  QImage large(4096, 4096, QImage::Format_Mono);
+  large.fill(0);
+  QByteArray png;
+  QBuffer pngBuffer(&png);
+  pngBuffer.open(QIODevice::WriteOnly);
+  large.save(&pngBuffer, "PNG");
+  std::string bomb = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                     "viewBox=\"0 0 40 30\">";
+  for (int k = 0; k < 10; ++k)
+    bomb += "<image x=\"" + std::to_string(k) + "\" width=\"4\" height=\"3\" xlink:href=\"data:image/png;base64," +
+            png.toBase64().toStdString() + "\"/>";
+  dir.Write("bomb.svg", ToBytes(bomb + "</svg>"));
+
   struct Case {
     const char* args;
     const char* line;
   };
   const Case cases[] = {
-      {"plain.png", "too little to play (mark the subject yourself: --subject MASK"},
+      {"bomb.svg", "bomb.svg: its inline pictures hold more than 32 megapixels together"},
+      {"plain.png --subject DIR/bomb.svg", "bomb.svg: its inline pictures hold more than 32 megapixels together"},
+      {"plain.png", "the picture is nearly all one colour: no subject to find (mark the subject yourself: --subject MASK"},
+      {"black.png", "black.png: the picture is nearly all one colour"},
+      {"faint.png", "faint.png: the picture is nearly all one colour"},
+      {"nan.svg", "nan.svg: "},
+      {"plain.png --subject DIR/square.png", "square.png: the mask is 1.00 times as wide as high, the picture 1.33"},
+      {"plain.png --subject DIR/speck.png", "speck.png: the subject covers 1 % of the picture: too little to play"},
+      {"stripes.png", "no region lies mostly inside the hidden picture (the subject is thinner than the cells: "
+                      "--difficulty hard"},
       {"nearly-all.png", "nearly all of it"},
       {"dots.png", "no single subject found, only 9 scattered pieces (mark the subject yourself: --subject MASK"},
       {"broken.jpg", "broken.jpg: cannot read the picture"},
@@ -234,8 +292,12 @@ TEST(PictureTest, LockedInsaneIsWonOrRefused) {
 
 // APP1 holding EXIF orientation 6: the stored picture is to be turned a
 // quarter clockwise to stand upright.
+// Stored, its left half is dark and its right half light.
 Bytes TurnedJpeg(int w, int h) {
-  std::vector<uint8_t> jpeg = BuildJpeg(w, h, GradientPixels(w, h));
+  std::vector<uint32_t> halves(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) halves[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = x < w / 2 ? 0x202020 : 0xE0E0E0;
+  std::vector<uint8_t> jpeg = BuildJpeg(w, h, halves);
   const Bytes app1{0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 0x2A, 0, 0, 0, 8,
                    0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0};
   jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
@@ -253,7 +315,97 @@ TEST(PictureTest, ExifOrientationIsHonoured) {
   mask.save(QString::fromStdString(dir.File("mask.png")));
   const Outcome o = Tromake(dir, "picture " + dir.File("turned.jpg") + " --subject " + dir.File("mask.png") +
                                      " -o " + dir.File("t.tro"));
-  EXPECT_NE((o.out + o.err).find("326 x 489"), std::string::npos) << o.out << o.err;
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("326 x 489"), std::string::npos) << o.out << o.err;
+  // Turned a quarter clockwise, the stored left half is the upright top.
+  tools::PictureInput upright;
+  ASSERT_EQ(tools::ReadPicture(dir.File("turned.jpg"), 649, 489, upright), "");
+  ASSERT_EQ(upright.colour.size(), QSize(326, 489));
+  EXPECT_LT(qGray(upright.colour.pixel(163, 60)), 64);
+  EXPECT_GT(qGray(upright.colour.pixel(163, 430)), 192);
+}
+
+}  // namespace
+}  // namespace tintaro::test
+
+namespace tintaro::test {
+namespace {
+
+// A mask drawn over the picture has its shape; one a few per cent off was
+// drawn for another picture. 617 and 619 pixels lie either side of 3 %
+// wider than 600.
+TEST(PictureTest, AMaskMayDifferFromThePicturesShapeByThreePerCentAtMost) {
+  const QSize picture(600, 400);
+  const struct {
+    QSize mask;
+    bool fits;
+  } cases[] = {
+      {{600, 400}, true}, {{1200, 800}, true}, {{617, 400}, true}, {{619, 400}, false},
+      {{600, 389}, true}, {{600, 388}, false}, {{16, 16}, false},  {{649, 433}, true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(tools::MaskShapeFault(c.mask, picture).empty(), c.fits) << c.mask.width() << " x " << c.mask.height();
+}
+
+// A BMP's 54-byte header declaring w x h: enough for its size to be read.
+std::string BmpHeader(int w, int h) {
+  std::string b = "BM";
+  auto put = [&](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i));
+  };
+  const uint32_t row = (static_cast<uint32_t>(w) * 3 + 3) & ~3u, data = row * static_cast<uint32_t>(h);
+  put(54 + data, 4), put(0, 4), put(54, 4), put(40, 4), put(static_cast<uint32_t>(w), 4), put(static_cast<uint32_t>(h), 4);
+  put(1, 2), put(24, 2), put(0, 4), put(data, 4), put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
+  return b;
+}
+
+// Qt decodes every inline picture as it parses and draws each element as
+// often as links repeat it: their pixels and elements together are bounded,
+// each <use> counted. Two 4096 x 4096 pictures are exactly the 32 megapixels.
+TEST(PictureTest, AnSvgsInlinePicturesAndRepeatsAreBoundedTogether) {
+  const QByteArray big = QByteArray::fromStdString(BmpHeader(4096, 4096)).toBase64();
+  const std::string image = "<image width=\"10\" height=\"10\" xlink:href=\"data:image/bmp;base64," + big.toStdString() + "\"/>";
+  const std::string dot = "<image width=\"1\" height=\"1\" xlink:href=\"data:image/bmp;base64," +
+                          QByteArray::fromStdString(BmpHeader(1, 1)).toBase64().toStdString() + "\"/>";
+  auto svg = [](const std::string& body) {
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+           "viewBox=\"0 0 10 10\">" + body + "</svg>";
+  };
+  // Ten groups, each using the one before ten times: 10^N rectangles.
+  auto fanOut = [](int levels) {
+    std::string s = "<defs><rect id=\"g0\" width=\"1\" height=\"1\"/>";
+    for (int l = 1; l <= levels; ++l) {
+      s += "<g id=\"g" + std::to_string(l) + "\">";
+      for (int k = 0; k < 10; ++k) s += "<use xlink:href=\"#g" + std::to_string(l - 1) + "\"/>";
+      s += "</g>";
+    }
+    return s + "</defs><use xlink:href=\"#g" + std::to_string(levels) + "\"/>";
+  };
+  const std::string used = "<defs><g id=\"p\">" + image + "</g></defs>";
+  const struct {
+    const char* name;
+    std::string text;
+    const char* fault;  // "" when allowed
+  } cases[] = {
+      {"two large pictures", svg(image + image), ""},
+      {"and one pixel more", svg(image + image + dot), "more than 32 megapixels together"},
+      {"one picture used twice", svg(used + "<use xlink:href=\"#p\"/><use href=\"#p\"/>"), ""},
+      {"used three times", svg(used + "<use xlink:href=\"#p\"/><use xlink:href=\"#p\"/><use href=\"#p\"/>"),
+       "more than 32 megapixels together"},
+      {"a picture in a pattern", svg("<defs><pattern id=\"t\">" + image + "</pattern></defs><rect fill=\"url(#t)\"/>"
+                                     "<rect style=\"fill: url('#t')\"/><rect stroke=\"url( #t )\"/>"),
+       "more than 32 megapixels together"},
+      {"ten pictures never drawn", svg("<defs>" + std::string(10, ' ') + image + image + dot + "</defs>"),
+       "more than 32 megapixels together"},
+      {"10^5 rectangles", svg(fanOut(5)), ""},
+      {"10^7 rectangles", svg(fanOut(7)), "more than 2 million elements"},
+      {"a link to itself", svg("<g id=\"a\"><use xlink:href=\"#a\"/>" + image + "</g>"), ""},
+  };
+  for (const auto& c : cases) {
+    const std::string fault = tools::SvgReferenceFault(c.text);
+    if (*c.fault == '\0') EXPECT_EQ(fault, "") << c.name;
+    else EXPECT_NE(fault.find(c.fault), std::string::npos) << c.name << ": " << fault;
+  }
 }
 
 }  // namespace

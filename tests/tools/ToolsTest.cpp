@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -119,6 +120,34 @@ TEST(TromakeCheck, EachFaultAPlayerWouldMeetIsReportedOnItsOwnLine) {
     EXPECT_NE(r.err.find("tromake: " + path + ": "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.fault), std::string::npos) << c.fault << "\n" << r.err;
   }
+}
+
+// A picture larger than the picture area is a fault whatever its pixels
+// hold: check says so alone and goes through none of them (an allowed
+// 8192 x 8192 picture took seconds and a GiB), and info reads only headers.
+TEST(TromakeCheck, APictureLargerThanThePictureAreaIsOneFaultReadFromItsHeader) {
+  TempFolder dir;
+  Bytes header = BuildBmp(1, 1, {0xFFFFFF});
+  header.resize(54);  // the pixels are cut off: the loader would read them black
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) header[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  put32(18, 8192);
+  put32(22, 8192);
+  ZipWriter zip;
+  zip.Add("big.bmp", AsString(header));
+  zip.Add("big.trs", AsString(SolutionBuilder().Header(0, -1).Target(1, 1).Bytes()));
+  zip.Add("spibig.bmp", AsString(BuildBmp(4, 4, std::vector<uint32_t>(16, 0x808080))));
+  const std::string path = dir.File("big.tro");
+  ASSERT_TRUE(zip.WriteTo(path));
+  const Outcome check = Tromake(dir, "check " + path);
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.err, "tromake: " + path + ": the picture, 8192 x 8192, does not fit the 649 x 489 picture area: "
+                       "the player would see only part of it, with scroll bars\n");
+  const Outcome info = Tromake(dir, "info --json " + path);
+  EXPECT_NE(info.out.find("\"width\": 8192,\n  \"height\": 8192"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"clue\": {\"width\": 4, \"height\": 4}"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"targets\": [[1, 1]]"), std::string::npos) << info.out;
 }
 
 TEST(TromakeCheck, ATargetRegionOfExactlyEightByEightIsLargeEnough) {
@@ -259,6 +288,48 @@ TEST(TromakeCheck, AFigureAmongDecoysIsFoundWithTheClueAndNotWithoutIt) {
   }
 }
 
+// Untraced, a region is a target when most of it is hidden: the left box
+// 3/10 hidden is not, the right box 7/10 hidden is.
+TEST(TromakeBuild, AnUntracedRegionIsATargetWhenMostOfItIsHidden) {
+  TempFolder dir;
+  dir.Write("boxes.bmp", BuildBmp(60, 40, BoxesPixels()));
+  // The boxes' insides are rows 5 ... 34; 9 and 21 of those 30 rows hidden.
+  std::vector<uint32_t> mask(60 * 40, 0xFFFFFF);
+  for (int y = 5; y < 35; ++y)
+    for (int x = 5; x < 55; ++x)
+      if (x != 30 && y < (x < 30 ? 14 : 26)) mask[static_cast<size_t>(y * 60 + x)] = 0;
+  dir.Write("mask.bmp", BuildBmp(60, 40, mask));
+  dir.Write("boxes.puzzle", ToBytes("drawing boxes.bmp\nhidden mask.bmp\n"));
+  ASSERT_EQ(Tromake(dir, "build " + dir.File("boxes.puzzle") + " -o " + dir.File("b.tro")).status, 0);
+  const Outcome info = Tromake(dir, "info --json " + dir.File("b.tro"));
+  const size_t at = info.out.find("\"targets\": [[");
+  ASSERT_NE(at, std::string::npos) << info.out;
+  EXPECT_GT(std::stoi(info.out.substr(at + 13)), 30) << info.out;
+  EXPECT_NE(info.out.find("]],\n  \"strays\""), std::string::npos) << "one target: " << info.out;
+}
+
+// Traced in part, 40 % of the cells the outline crosses are cut along it:
+// on a mosaic of about 60 cells that gives away between a quarter and a half
+// of what a full trace does.
+TEST(TromakeCheck, APartTraceGivesAwayPartOfWhatAFullTraceDoes) {
+  std::map<std::string, int> givenAway;
+  for (const std::string outline : {"trace", "part 40"}) {
+    TempFolder dir;
+    dir.Write("disc.svg", ToBytes("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 600 400\">"
+                                  "<circle cx=\"300\" cy=\"200\" r=\"150\" fill=\"black\"/></svg>"));
+    dir.Write("disc.puzzle", ToBytes("size 600 400\nmosaic 60\nseed 3\nhidden disc.svg\noutline " + outline + "\n"));
+    ASSERT_EQ(Tromake(dir, "build " + dir.File("disc.puzzle") + " -o " + dir.File("disc.tro")).status, 0);
+    // A drawn outline with no decoy figure singles the disc out: a fault,
+    // but the share is measured all the same.
+    const Outcome r = Tromake(dir, "check " + dir.File("disc.tro") + " --source " + dir.File("disc.puzzle"));
+    const size_t at = r.out.find("given away: ");
+    ASSERT_NE(at, std::string::npos) << r.out << r.err;
+    givenAway[outline] = std::stoi(r.out.substr(at + 12));
+  }
+  EXPECT_GE(givenAway["part 40"] * 4, givenAway["trace"]) << givenAway["part 40"] << " of " << givenAway["trace"];
+  EXPECT_LE(givenAway["part 40"] * 2, givenAway["trace"]) << givenAway["part 40"] << " of " << givenAway["trace"];
+}
+
 // A 240 x 160 mask: a disc and a box beside it, moved right by `dx`.
 std::vector<uint32_t> BlobMask(int dx) {
   std::vector<uint32_t> px(240 * 160, 0xFFFFFF);
@@ -323,6 +394,59 @@ TEST(TromakeBuild, BadSourcesAndArgumentsFailWithOneLineAndNoOutput) {
   EXPECT_FALSE(FileExists(dir.File("x.tro")));
   EXPECT_EQ(Tromake(dir, "generate --shape blob -o " + dir.File("x.tro")).status, 2);
   EXPECT_EQ(Tromake(dir, "frobnicate").status, 2);
+}
+
+// -o renames a finished file into place: a FIFO or device there would be
+// replaced by a regular file. A link to a regular file is replaced like a
+// file; no temporary file is left beside the output either way.
+TEST(TromakeBuild, AnOutputThatIsNoRegularFileIsRefusedAndLeftAsItIs) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& out)> plant;
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"a FIFO", [](const std::string& out) { ASSERT_EQ(mkfifo(out.c_str(), 0600), 0); }, true},
+      {"a folder", [](const std::string& out) { fs::create_directory(out); }, true},
+      {"a link to a FIFO", [](const std::string& out) {
+         mkfifo((out + ".fifo").c_str(), 0600);
+         fs::create_symlink(out + ".fifo", out);
+       }, true},
+      {"a link to a file", [](const std::string& out) {
+         std::ofstream(out + ".old") << "old";
+         fs::create_symlink(out + ".old", out);
+       }, false},
+      {"a file", [](const std::string& out) { std::ofstream(out) << "old"; }, false},
+  };
+  for (const std::string& command : {std::string("build"), std::string("generate")}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(command + " over " + c.what);
+      TempFolder dir;
+      WriteSource(dir);
+      const std::string out = dir.File("out.tro");
+      c.plant(out);
+      const std::vector<std::string> before = dir.Names();
+      const Outcome r = Tromake(dir, command == "build" ? "build " + dir.File("disc.puzzle") + " -o " + out
+                                                        : "generate --size 200x150 --regions 12 -o " + out);
+      const fs::file_status now = fs::symlink_status(out);
+      if (c.refused) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(fs::is_regular_file(now));
+      } else {
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(fs::is_regular_file(now));
+        // The written archive is whole; how fair the plain disc is, is not the point here.
+        EXPECT_EQ(Tromake(dir, "check " + out + " --max-wrong 100 --min-iou 0").status, 0);
+      }
+      std::vector<std::string> after = dir.Names();
+      after.erase(std::remove_if(after.begin(), after.end(), [](const std::string& n) { return n.ends_with(".txt"); }),
+                  after.end());
+      EXPECT_EQ(after, before);
+    }
+  }
 }
 
 TEST(PuzzleSource, RefusesHostileOrIncompleteSourcesWithTheLine) {
@@ -417,6 +541,8 @@ TEST(TromakeBuild, ASourceReadsOnlyRegularFilesInsideItsOwnFolder) {
   const std::vector<Case> cases = {
       {"hidden @/disc.svg", none, "an absolute path"},
       {"hidden ../outside/disc.svg", none, "'..' leads out of the source's folder"},
+      {"hidden art/../../outside/disc.svg", [](const fs::path& src) { fs::create_directory(src / "art"); },
+       "'..' leads out of the source's folder"},
       {"hidden link.svg", [](const fs::path& src) { fs::create_symlink("../outside/disc.svg", src / "link.svg"); },
        "link.svg: a link"},
       {"hidden out/disc.svg", [](const fs::path& src) { fs::create_directory_symlink("../outside", src / "out"); },
@@ -497,6 +623,10 @@ TEST(TerminalText, ControlsAndMalformedBytesAreEscapedForPlainTextAndJson) {
       {"\x7f", "\\x7f", "\"\\u007f\""},
       {"\xc2\x9b" "31m", "\\u009b31m", "\"\\u009b31m\""},            // C1 control sequence introducer
       {"exe.\xe2\x80\xaetxt", "exe.\\u202etxt", "\"exe.\\u202etxt\""},  // right-to-left override
+      // Isolates, the Arabic letter mark, the line separator and the byte order mark.
+      {"a\xe2\x81\xa6" "b\xe2\x81\xa9", "a\\u2066b\\u2069", "\"a\\u2066b\\u2069\""},
+      {"\xe2\x81\xa7\xe2\x81\xa8", "\\u2067\\u2068", "\"\\u2067\\u2068\""},
+      {"\xd8\x9c" "x\xe2\x80\xa8" "y\xef\xbb\xbf", "\\u061cx\\u2028y\\ufeff", "\"\\u061cx\\u2028y\\ufeff\""},
       {"bad\xff", "bad\\xff", "\"bad\\ufffd\""},
       {"\xc0\xaf", "\\xc0\\xaf", "\"\\ufffd\\ufffd\""},            // overlong '/'
       {"\xed\xa0\x80", "\\xed\\xa0\\x80", "\"\\ufffd\\ufffd\\ufffd\""},  // a surrogate

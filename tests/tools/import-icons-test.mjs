@@ -59,6 +59,42 @@ for (const gone of ['2-Large.Dot.puzzle', 'fluent-emoji/dot-again.svg', 'fluent-
   assert(!fs.existsSync(path.join(work, gone)), gone);
 assert(fs.existsSync(path.join(work, 'Mine.puzzle')));
 
+// Only files the script marked as its own are removed: a user's SVG in a
+// set's folder stays, even on a run whose list uses only the other set, and
+// so does a folder named like a picture.
+fs.writeFileSync(path.join(work, 'fluent-emoji', 'mine.svg'), '<svg xmlns="http://www.w3.org/2000/svg"/>\n');
+fs.mkdirSync(path.join(work, 'game-icons', 'folder.svg'));
+run = importList('pack A\nset size 240 180\nBlock game-icons:block\n');
+assert.equal(run.status, 0, run.stderr);
+assert(fs.existsSync(path.join(work, 'fluent-emoji', 'mine.svg')));
+assert(fs.statSync(path.join(work, 'game-icons', 'folder.svg')).isDirectory());
+assert.match(read('game-icons/block.svg'), /<\/svg>\n<!-- Made by tools\/import-icons.mjs/);
+
+// Names every object has, in a list or a set, and a folder where a picture
+// goes: one clear line each, no stack trace.
+const odd = path.join(work, 'odd.json');
+fs.writeFileSync(odd, JSON.stringify({ prefix: 'game-icons', icons: {}, aliases: { 'x': { parent: '__proto__' }, 'y': { parent: 'constructor' } } }));
+fs.mkdirSync(path.join(work, 'game-icons', 'folder-in-the-way.svg'));
+for (const [list, setFile, message] of [
+  ['pack A\nset size 9 9\nC game-icons:constructor', null, /:3: game-icons has no icon constructor$/],
+  ['pack A\nset size 9 9\nC constructor:block', null, /:3: no --set given for constructor$/],
+  ['pack A\nset size 9 9\nX game-icons:x', odd, /:3: game-icons has no icon x$/],
+  ['pack A\nset size 9 9\nY game-icons:y', odd, /:3: game-icons has no icon y$/],
+  ['pack A\nset size 9 9\nB game-icons:folder-in-the-way', null, /folder-in-the-way.svg: is in the way and is not a file$/],
+]) {
+  fs.writeFileSync(path.join(work, 'library.list'), list);
+  const setArgs = setFile ? ['--set', setFile] : [...sets];
+  if (list.includes('folder-in-the-way')) {
+    const fake = path.join(work, 'in-the-way.json');
+    fs.writeFileSync(fake, JSON.stringify({ prefix: 'game-icons', icons: { 'folder-in-the-way': { body: '<path/>' } } }));
+    setArgs.splice(0, setArgs.length, '--set', fake);
+  }
+  run = spawnSync('node', [script, path.join(work, 'library.list'), ...setArgs], { encoding: 'utf8' });
+  assert.equal(run.status, 1, list + run.stderr);
+  assert.equal(run.stderr.trimEnd().split('\n').length, 1, run.stderr);
+  assert.match(run.stderr.trimEnd(), message);
+}
+
 // Lists the script refuses, with the line at fault.
 const refused = [
   ['Block game-icons:block', /:1: a puzzle or setting before the first pack/],
