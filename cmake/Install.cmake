@@ -30,6 +30,9 @@ endforeach()
 set(desktop ${CMAKE_SOURCE_DIR}/data/desktop)
 install(FILES ${desktop}/org.tintaro.Tintaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${desktop}/org.tintaro.Tintaro.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The puzzle file's type; the shared-mime-info package's trigger updates
+# the database when the package is installed.
+install(FILES ${desktop}/tintaro.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 
 # Debian wants manual pages and the changelog compressed, without a time
 # stamp in the gzip header so the package is the same at every build.

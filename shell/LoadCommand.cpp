@@ -1,5 +1,7 @@
 // The Load command: the open dialog, the load reset, the archive's
 // directory and extraction, then the picture, its solution and its clue.
+// A file named on the command line or dropped on the window takes the same
+// road without the dialog.
 #include <sys/stat.h>
 
 #include "core/Errors.h"
@@ -41,14 +43,41 @@ void TintaroShell::LoadButtonClick() {
   const std::optional<std::string> chosen =
       ui_.ShowOpenDialog(shellmsg::kOpenTitle, shellmsg::kOpenFilter, firstFolder);
   if (!chosen) return;
+  LoadChosenFile(*chosen);
+}
 
+bool TintaroShell::CanOpenNow() const {
+  // A hint's flash still due would land on the next puzzle's picture: the
+  // Load button's dialog outlasts it, a file opened at once does not.
+  return firstSetUpDone_ && !archive_.Busy() && !ui_.TimerEnabled(GameTimer::Timer1);
+}
+
+bool TintaroShell::OpenGivenFile(const std::string& path) {
+  if (!CanOpenNow()) return false;
+  if (IsPictureFile(path)) {
+    // Refused before the load reset: the puzzle in play stays.
+    ui_.ShowMessage(shellmsg::PictureRefused(FileNamePart(path)));
+    return false;
+  }
+  PrepareLoadCommand(state_, ui_);
+  return LoadChosenFile(path);
+}
+
+void TintaroShell::FilesDropped(const std::vector<std::string>& paths) {
+  if (paths.empty() || !CanOpenNow()) return;
+  if (paths.size() > 1) ui_.ShowMessage(shellmsg::OnlyFirstDropped(paths.size(), FileNamePart(paths.front())));
+  OpenGivenFile(paths.front());
+}
+
+bool TintaroShell::LoadChosenFile(const std::string& chosen) {
+  PuzzleState& s = state_;
   // The reset asks the window system to delete the last puzzle's files,
   // which hands the request to DeleteExtractedFiles.
   ResetForLoad(s, ui_);
   ui_.ClearCluePicture();
   archive_.ErrCode = 0;
 
-  s.ArchivePath = *chosen;
+  s.ArchivePath = chosen;
   archive_.SetZipFilename(s.ArchivePath);
   if (LogOn()) {
     WriteLog({"\r\nOpen CurrentFile: " + s.ArchivePath, "\r\n ErrCode: " + std::to_string(archive_.ErrCode)});
@@ -56,7 +85,7 @@ void TintaroShell::LoadButtonClick() {
   if (ExtensionOf(s.ArchivePath) != ".tro" || archive_.ErrCode == kNotAnArchiveCode) {
     RefuseLoad(shellmsg::kNotAPuzzle);
     archive_.ErrCode = 0;
-    return;
+    return false;
   }
 
   archive_.Unattended = true;
@@ -69,18 +98,24 @@ void TintaroShell::LoadButtonClick() {
     TintaroShell& shell;
     ~Tidy() { shell.DeleteExtrasOfPuzzle(); }
   } tidy{*this};
-  if (s.DiskFull || s.ArchiveCorrupt || s.NotAnArchive) return RefuseArchive();
+  if (s.DiskFull || s.ArchiveCorrupt || s.NotAnArchive) {
+    RefuseArchive();
+    return false;
+  }
 
   s.PicturePath = s.WorkDir + "/" + EntryFileNamePart(s.PictureEntryName);
   try {
     surface_.LoadPicture(s.PicturePath);
   } catch (const EFOpenError&) {
-    return RefuseLoad(shellmsg::kNotAPuzzle);
+    RefuseLoad(shellmsg::kNotAPuzzle);
+    return false;
   } catch (const EInvalidGraphic&) {
     // Not a picture at all, or a path without a file name: no puzzle either.
-    return RefuseLoad(shellmsg::kNotAPuzzle);
+    RefuseLoad(shellmsg::kNotAPuzzle);
+    return false;
   } catch (const EReadError&) {
-    return RefuseLoad(shellmsg::kNotAPuzzle);
+    RefuseLoad(shellmsg::kNotAPuzzle);
+    return false;
   }
   surface_.PrepareReload();
   surface_.ShowPicture();
@@ -94,6 +129,7 @@ void TintaroShell::LoadButtonClick() {
     DeleteExtractedFile(s.WorkDir, s.SolutionPath);
   }
   LoadClue();
+  return true;
 }
 
 void TintaroShell::LoadClue() {

@@ -2,6 +2,9 @@
 // and line breaks included.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 namespace tintaro::shellmsg {
 
 inline constexpr const char* kCaption = "Tintaro! - Revolutionary Color Puzzle";
@@ -20,6 +23,15 @@ inline constexpr const char* kEngineMissing =
 // The folder the log could not be made in follows this.
 inline constexpr const char* kCannotWrite = "Can not perform write to ";
 inline constexpr const char* kExtractFailed = "Error in Extract; Fatal DLL Exception in mainunit";
+// A picture given or dropped where a puzzle was expected.
+inline std::string PictureRefused(const std::string& name) {
+  return "            " + name + " is a picture, not a Puzzle file            \r\n\r\n"
+         "To make a puzzle of it, run:\r\n    tromake picture " + name + " -o PUZZLE.tro";
+}
+// Several files dropped at once: the first is opened.
+inline std::string OnlyFirstDropped(size_t count, const std::string& first) {
+  return std::to_string(count) + " files were dropped; only the first, " + first + ", is opened.";
+}
 inline constexpr const char* kWelcome = "               Welcome!            \r\n\r\n           Load a Puzzle!            ";
 
 // The main window's Help names the file in capitals, the About box in mixed case.

@@ -44,6 +44,24 @@ std::string ExtensionOf(const std::string& path) {
   return dot == std::string::npos ? "" : name.substr(dot);
 }
 
+bool IsPictureFile(const std::string& path) {
+  const std::string ext = LowerAsciiLetters(ExtensionOf(path));
+  for (const char* picture : {".png", ".jpg", ".jpeg", ".webp", ".gif", ".bmp", ".svg"}) {
+    if (ext == picture) return true;
+  }
+  return false;
+}
+
+std::string FileArgument(const std::vector<std::string>& arguments, const std::string& currentDir) {
+  size_t i = 0;
+  if (!arguments.empty() && LowerAsciiLetters(arguments.front()) == "log") i = 1;
+  if (i >= arguments.size()) return "";
+  const std::string& file = arguments[i];
+  if (file.empty() || file.front() == '-') return "";
+  if (file.front() == '/' || currentDir.empty()) return file;
+  return currentDir + (currentDir.back() == '/' ? "" : "/") + file;
+}
+
 std::string ReplaceExtension(const std::string& path, const std::string& extension) {
   return path.substr(0, path.size() - ExtensionOf(path).size()) + extension;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tintaro {
 
@@ -21,6 +22,14 @@ std::string ExtensionOf(const std::string& path);
 std::string ReplaceExtension(const std::string& path, const std::string& extension);
 // Lower-cases the letters A to Z only; other bytes stay.
 std::string LowerAsciiLetters(std::string text);
+// Whether the extension, in any letter case, names a picture a player may
+// hope to open (PNG, JPEG, WebP, GIF, BMP, SVG) rather than a puzzle.
+bool IsPictureFile(const std::string& path);
+
+// The FILE of "tintaro [log] [FILE]": the first argument, or the second
+// after "log"; an argument that begins with '-' is an option, not a file.
+// A relative name is made absolute against `currentDir`. "" when none.
+std::string FileArgument(const std::vector<std::string>& arguments, const std::string& currentDir);
 
 // The folder of the executable without a trailing '/'; "" for an executable
 // in "/", so that ProgramDir + "/TTMP" still names a folder.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/PuzzleState.h"
 #include "shell/ShellMessages.h"
@@ -31,6 +32,8 @@ void TintaroShell::FormCreate(const std::string& executablePath, const std::vect
   executablePath_ = executablePath;
   state_.ProgramDir = ProgramDirOf(executablePath);
   state_.LogMode = !arguments.empty() && LowerAsciiLetters(arguments.front()) == "log";
+  char cwd[4096];
+  startFile_ = FileArgument(arguments, ::getcwd(cwd, sizeof cwd) ? cwd : "");
   const WorkFolders folders = ChooseWorkFolders(state_.ProgramDir, FolderWritable ? FolderWritable : FolderIsWritable);
   state_.WorkDir = folders.workDir;
   logDir_ = folders.logDir;
@@ -68,10 +71,33 @@ void TintaroShell::FormActivate() {
 
 void TintaroShell::RunFirstTimeSetUp() {
   PrepareFirstActivation(state_, ui_);
+  firstSetUpDone_ = true;
   if (state_.LogMode && !CreateLog()) return;
+  if (OpenStartFile()) return;
   state_.HintsUsed = 0;
   state_.ArchivePath = state_.ProgramDir + "/" + shellmsg::kIntroArchive;
   PlayIntro();
+}
+
+bool TintaroShell::OpenStartFile() {
+  if (startFile_.empty()) return false;
+  // Tried once: a later set-up (the intro interrupted) plays the intro.
+  const std::string file = std::exchange(startFile_, std::string());
+  // The player asked for this puzzle: no demonstration and no About box
+  // stand in front of it.
+  if (OpenGivenFile(file)) return true;
+  // Refused with the Load command's own message: from here the start goes
+  // on as if no file had been named, so undo what the load reset changed.
+  PuzzleState& s = state_;
+  PrepareFirstActivation(s, ui_);
+  s.IntroPending = true;
+  s.DiskFull = s.ArchiveCorrupt = s.NotAnArchive = false;
+  s.WarnStrayOnce = s.AskBeforeHint = false;
+  s.LastMove = 0;
+  ui_.SetRepaintDown(false);
+  // The picture control starts shown; the intro draws in it without showing it.
+  surface_.ShowPicture();
+  return false;
 }
 
 bool TintaroShell::CreateLog() {

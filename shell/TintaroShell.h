@@ -44,6 +44,15 @@ class TintaroShell {
   void DeleteExtractedFiles();
 
   void LoadButtonClick();
+  // Whether a file may be opened without the dialog now: the first-time
+  // set-up has made the tables, and no extraction or hint flash is running.
+  bool CanOpenNow() const;
+  // Files dropped on the main window: the first is opened as the Load
+  // command would open it, and the player is told when others were left.
+  void FilesDropped(const std::vector<std::string>& paths);
+  // The FILE of the command line ("" when none); opened at the first
+  // activation in place of the intro.
+  const std::string& StartFile() const { return startFile_; }
   void HelpButtonClick();
   void AboutButtonClick();
   // Centres Image1 in ScrollBox1.
@@ -80,6 +89,14 @@ class TintaroShell {
   void PlayIntro();
   void EnterWelcomeState();
   void WriteIntroSettingsToLog();
+  // The Load command from the load reset on, for a chosen file; true when
+  // the puzzle was loaded.
+  bool LoadChosenFile(const std::string& chosen);
+  // The Load command without its dialog, after the refusals of CanOpenNow
+  // and of a picture.
+  bool OpenGivenFile(const std::string& path);
+  // The start file in place of the intro; false when it was refused.
+  bool OpenStartFile();
   void RefuseLoad(const char* text);
   void RefuseArchive();
   void LoadClue();
@@ -104,6 +121,8 @@ class TintaroShell {
   std::string scratchDir_;
   ExtractedFiles extracted_;
   bool setUpRunning_ = false;
+  bool firstSetUpDone_ = false;
+  std::string startFile_;
 };
 
 }  // namespace tintaro

@@ -8,10 +8,13 @@
 #include <QCompleter>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -160,9 +163,14 @@ TTintaro::TTintaro(const std::string& executablePath, const std::vector<std::str
   BuildShortcuts();
   connect(qApp, &QGuiApplication::focusWindowChanged, this, &TTintaro::OnFocusWindowChanged);
 
+  // Files dropped anywhere on the window open as the Load command would.
+  setAcceptDrops(true);
+
   resize(kOuterWidth, kOuterHeight);
   CentreOnScreen(this);
   Invoke([&] { shell_.FormCreate(executablePath, arguments); });
+  // The next open dialog starts beside the puzzle the player named.
+  if (!shell_.StartFile().empty()) lastOpenFolder_ = QFileInfo(FromStd(shell_.StartFile())).absolutePath();
 }
 
 TTintaro::~TTintaro() {
@@ -328,6 +336,40 @@ void TTintaro::resizeEvent(QResizeEvent* event) {
 void TTintaro::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   RefitIfFrameChanged();
+}
+
+// ---- drops
+
+QStringList TTintaro::DroppableFiles(const QMimeData* data) const {
+  // Refused as the Load button is refused then; a drop inside a running
+  // handler would reset the puzzle under it.
+  if (closed_ || handlerDepth_ > 0 || !data || !data->hasUrls() || !shell_.CanOpenNow()) return {};
+  QStringList files;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) files << url.toLocalFile();
+  }
+  return files;
+}
+
+void TTintaro::dragEnterEvent(QDragEnterEvent* event) {
+  if (DroppableFiles(event->mimeData()).isEmpty()) return event->ignore();
+  event->acceptProposedAction();
+}
+
+void TTintaro::dragMoveEvent(QDragMoveEvent* event) {
+  // A hint may have started since the drag entered.
+  if (DroppableFiles(event->mimeData()).isEmpty()) return event->ignore();
+  event->acceptProposedAction();
+}
+
+void TTintaro::dropEvent(QDropEvent* event) {
+  const QStringList files = DroppableFiles(event->mimeData());
+  if (files.isEmpty()) return event->ignore();
+  event->acceptProposedAction();
+  std::vector<std::string> paths;
+  for (const QString& file : files) paths.push_back(file.toStdString());
+  lastOpenFolder_ = QFileInfo(files.constFirst()).absolutePath();
+  Invoke([&] { shell_.FilesDropped(paths); });
 }
 
 void TTintaro::closeEvent(QCloseEvent* event) {

@@ -20,6 +20,7 @@
 
 class QFileDialog;
 class QMessageBox;
+class QMimeData;
 class QScrollArea;
 class QWindow;
 
@@ -134,6 +135,9 @@ class TTintaro : public QMainWindow, public ShellUi {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // A QTimer restarts on every start() and on every setInterval(); the game's
@@ -161,6 +165,8 @@ class TTintaro : public QMainWindow, public ShellUi {
   void RefitIfFrameChanged();
   QMargins FrameMargins() const;
   void RunFormActivate();
+  // The local files a drag carries, when the window would open them now.
+  QStringList DroppableFiles(const QMimeData* data) const;
 
   TintaroShell shell_;
   QWidget* toolBar_ = nullptr;

@@ -19,15 +19,25 @@ void AnswerHelpOrVersion(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   tintaro::qt::NameApplication();
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Tintaro, a colour puzzle."));
+  parser.setApplicationDescription(
+      QStringLiteral("Tintaro, a colour puzzle.\n\n"
+                     "With a FILE, the game opens that puzzle (a .tro file) at once, in place\n"
+                     "of its demonstration and About box. A FILE that is missing, unreadable\n"
+                     "or not a puzzle gets the Load command's message, and the game then\n"
+                     "starts as without it. A picture is not opened yet: make a puzzle of it\n"
+                     "with \"tromake picture\". A .tro file dropped on the window opens the\n"
+                     "same way."));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("log"),
                                QStringLiteral("In any letter case, as the first argument: write the diagnostic "
                                               "log TRO.log in the program folder."),
                                QStringLiteral("[log]"));
+  parser.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("A puzzle (.tro) to open in place of the demonstration."),
+                               QStringLiteral("[FILE]"));
   // Every other argument keeps its meaning for the game, which reads only
-  // the first one, so unknown options are no error here.
+  // "log" and FILE, so unknown options are no error here.
   parser.parse(QCoreApplication::arguments());
   if (parser.isSet(help)) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();

@@ -3,6 +3,8 @@
 // the activation rule and the event-loop edge. The command logic behind the
 // handlers is tested in the shell's and the core's own tests.
 #include <QApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -11,12 +13,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <QWindow>
 #include <malloc.h>
 #include <memory>
@@ -128,11 +132,10 @@ class TintaroQtTest : public QObject {
     QTRY_COMPARE(QGuiApplication::focusWindow(), widget->windowHandle());
   }
 
- private slots:
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(QFile::link(QStringLiteral(ENGINE_PATH), Path("libunzeng.so")));
-    window_ = std::make_unique<TTintaro>(Path("tintaro").toStdString(), std::vector<std::string>{});
+  // The five windows of a start with these arguments, up to the first
+  // activation.
+  void StartWindows(const std::vector<std::string>& arguments) {
+    window_ = std::make_unique<TTintaro>(Path("tintaro").toStdString(), arguments);
     clue_ = std::make_unique<TAboutBox>(window_.get());
     hintLimit_ = std::make_unique<TOkCanclDlg>(window_.get());
     options_ = std::make_unique<TOptions>(window_.get());
@@ -150,19 +153,98 @@ class TintaroQtTest : public QObject {
       return nextFile_;
     };
     window_->show();
-    // No intro archive here: the first activation greets with the About box.
     QTRY_COMPARE(window_->Activations(), 1);
-    QTRY_VERIFY(about_->isVisible());
   }
 
-  void cleanup() {
+  void CloseWindows() {
     window_->close();
     about_.reset();
     options_.reset();
     hintLimit_.reset();
     clue_.reset();
     window_.reset();
+  }
+
+  QStringList WorkFiles() {
+    return QDir(QString::fromStdString(window_->Shell().State().WorkDir)).entryList(QDir::Files);
+  }
+
+  // A synthetic drag of `files` entering the window and dropped on the
+  // picture; whether the window took the drag.
+  bool Drop(const QStringList& files) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& f : files) urls << QUrl::fromLocalFile(f);
+    mime.setUrls(urls);
+    const QPoint at = window_->ScrollBox1()->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &drop);
+    return drop.isAccepted();
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QFile::link(QStringLiteral(ENGINE_PATH), Path("libunzeng.so")));
+    StartWindows({});
+    // No intro archive here: the first activation greets with the About box.
+    QTRY_VERIFY(about_->isVisible());
+  }
+
+  void cleanup() {
+    CloseWindows();
     dir_.reset();
+  }
+
+  // A puzzle named on the command line is open after the first activation,
+  // with no About box; a missing one gets the Load command's message and
+  // the start goes on to the greeting.
+  void aPuzzleOnTheCommandLineOpensAtTheFirstActivation() {
+    const QString puzzle = WritePuzzle();
+    CloseWindows();
+    boxes_.clear();
+    StartWindows({"log", puzzle.toStdString()});
+    QTRY_VERIFY(window_->Image1()->isVisible());
+    QVERIFY(boxes_.empty());
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle - three.tro"));
+    QVERIFY(window_->Button(TTintaro::HintTool)->isEnabled());
+    QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
+    QVERIFY(!about_->isVisible());
+
+    CloseWindows();
+    StartWindows({Path("absent.tro").toStdString()});
+    QTRY_VERIFY(about_->isVisible());
+    QCOMPARE(boxes_.size(), size_t(1));
+    QCOMPARE(boxes_[0].text, QStringLiteral("            The Puzzle file is corrupted           "));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle"));
+    QVERIFY(!window_->Button(TTintaro::HintTool)->isEnabled());
+    QVERIFY(WorkFiles().isEmpty());
+  }
+
+  // A puzzle dropped on the window loads; while a hint flashes a drop is
+  // refused at the door and changes nothing, and once it is over the next
+  // drop loads afresh.
+  void aDroppedPuzzleLoadsUnlessAHintIsFlashing() {
+    const QString puzzle = WritePuzzle();
+    QVERIFY(Drop({puzzle}));
+    QVERIFY(window_->Image1()->isVisible());
+    QVERIFY(!about_->isVisible());
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle - three.tro"));
+    QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
+
+    // "Solve it yourself?" No: the hint goes ahead.
+    window_->runBox = [](QMessageBox&) { return int(QMessageBox::No); };
+    window_->Button(TTintaro::HintTool)->click();
+    QVERIFY(window_->Timer(GameTimer::Timer1).isActive());
+    QVERIFY(!Drop({puzzle}));
+    QCOMPARE(window_->Shell().State().HintsUsed, 1);
+    QTRY_VERIFY(!window_->Timer(GameTimer::Timer1).isActive());
+    QVERIFY(Drop({puzzle}));
+    QCOMPARE(window_->Shell().State().HintsUsed, 0);
+    QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
   }
 
   // The eight buttons in their order, one row of equal buttons, with their
