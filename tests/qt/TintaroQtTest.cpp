@@ -200,8 +200,7 @@ class TintaroQtTest : public QObject {
   }
 
   // A puzzle named on the command line is open after the first activation,
-  // with no About box; a missing one gets the Load command's message and
-  // the start goes on to the greeting.
+  // with no About box. (What a refused one leads to is the shell's.)
   void aPuzzleOnTheCommandLineOpensAtTheFirstActivation() {
     const QString puzzle = WritePuzzle();
     CloseWindows();
@@ -213,15 +212,6 @@ class TintaroQtTest : public QObject {
     QVERIFY(window_->Button(TTintaro::HintTool)->isEnabled());
     QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
     QVERIFY(!about_->isVisible());
-
-    CloseWindows();
-    StartWindows({Path("absent.tro").toStdString()});
-    QTRY_VERIFY(about_->isVisible());
-    QCOMPARE(boxes_.size(), size_t(1));
-    QCOMPARE(boxes_[0].text, QStringLiteral("            The Puzzle file is corrupted           "));
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle"));
-    QVERIFY(!window_->Button(TTintaro::HintTool)->isEnabled());
-    QVERIFY(WorkFiles().isEmpty());
   }
 
   // A puzzle dropped on the window loads; while a hint flashes a drop is
