@@ -43,6 +43,8 @@ class Overlay {
       for (int u = 0; u < f_.area.w; ++u)
         if (In(u, v)) {
           mx += u + 0.5, my += v + 0.5, ++n;
+          minU_ = std::min(minU_, u), maxU_ = std::max(maxU_, u);
+          minV_ = std::min(minV_, v), maxV_ = std::max(maxV_, v);
         }
     centre_ = Nominal(mx / std::max<int64_t>(n, 1), my / std::max<int64_t>(n, 1));
     for (int v = 0; v < f_.area.h; ++v)
@@ -53,6 +55,19 @@ class Overlay {
   }
 
   const std::vector<Point>& Outline() const { return outline_; }
+
+  // The picture pixels the placed figure can cover: outside them Inside()
+  // is false, so painting and comparing need look nowhere else.
+  struct Box {
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;  // inclusive
+  };
+  Box Bounds(const Placement2& p) const {
+    if (maxU_ < minU_) return {};
+    // A clue pixel blends with its neighbours: one more on every side.
+    const Point a = Place(Nominal(minU_ - 1, minV_ - 1), p), b = Place(Nominal(maxU_ + 2, maxV_ + 2), p);
+    return {std::max(0, static_cast<int>(std::floor(a.x)) - 1), std::max(0, static_cast<int>(std::floor(a.y)) - 1),
+            std::min(w_ - 1, static_cast<int>(std::ceil(b.x)) + 1), std::min(h_ - 1, static_cast<int>(std::ceil(b.y)) + 1)};
+  }
 
   Point Place(Point nominal, const Placement2& p) const {
     return {centre_.x + p.k * (nominal.x - centre_.x) + p.dx, centre_.y + p.k * (nominal.y - centre_.y) + p.dy};
@@ -82,6 +97,7 @@ class Overlay {
   int w_, h_;
   double sx_ = 1, sy_ = 1, ox_ = 0, oy_ = 0;
   Point centre_{0, 0};
+  int minU_ = 1 << 30, maxU_ = -1, minV_ = 1 << 30, maxV_ = -1;  // the figure's pixels in the clue
   std::vector<Point> outline_;
 };
 
@@ -169,8 +185,9 @@ class Reasoner {
   // Regions painted: those mostly inside the placed figure.
   std::vector<uint8_t> Paint(const Placement2& p) const {
     std::vector<int64_t> inside(map_.regions.size(), 0);
-    for (int y = 0; y < picture_.height; ++y)
-      for (int x = 0; x < picture_.width; ++x)
+    const Overlay::Box box = overlay_.Bounds(p);
+    for (int y = box.y0; y <= box.y1; ++y)
+      for (int x = box.x0; x <= box.x1; ++x)
         if (const int32_t r = map_.At(x, y); r >= 0 && overlay_.Inside(x, y, p)) ++inside[static_cast<size_t>(r)];
     std::vector<uint8_t> painted(map_.regions.size(), 0);
     for (size_t r = 0; r < painted.size(); ++r)
@@ -187,27 +204,40 @@ class Reasoner {
   // Intersection over union of the placed figure and the target regions,
   // over the pixels that are not lines, every `step`-th row and column.
   double Iou(const Placement2& p, int step) const {
-    int64_t both = 0, either = 0;
-    for (int y = 0; y < picture_.height; y += step)
-      for (int x = 0; x < picture_.width; x += step) {
+    // Red outside the figure's box counts once, from a count made once per step.
+    int64_t& red = redOnGrid_[static_cast<size_t>(step)];
+    if (red < 0) red = RedOnGrid(0, 0, picture_.width - 1, picture_.height - 1, step);
+    const Overlay::Box box = overlay_.Bounds(p);
+    int64_t both = 0, in = 0;
+    for (int y = (box.y0 + step - 1) / step * step; y <= box.y1; y += step)
+      for (int x = (box.x0 + step - 1) / step * step; x <= box.x1; x += step) {
         const int32_t r = map_.At(x, y);
-        if (r < 0) continue;
-        const bool red = isTarget_[static_cast<size_t>(r)] != 0, in = overlay_.Inside(x, y, p);
-        both += red && in;
-        either += red || in;
+        if (r < 0 || !overlay_.Inside(x, y, p)) continue;
+        ++in;
+        both += isTarget_[static_cast<size_t>(r)] != 0;
       }
+    const int64_t either = red + in - both;
     return either ? static_cast<double>(both) / static_cast<double>(either) : 0;
   }
 
   int Targets() const { return static_cast<int>(std::count(isTarget_.begin(), isTarget_.end(), 1)); }
 
  private:
+  int64_t RedOnGrid(int x0, int y0, int x1, int y1, int step) const {
+    int64_t red = 0;
+    for (int y = y0; y <= y1; y += step)
+      for (int x = x0; x <= x1; x += step)
+        if (const int32_t r = map_.At(x, y); r >= 0) red += isTarget_[static_cast<size_t>(r)] != 0;
+    return red;
+  }
+
   const Picture& picture_;
   Overlay overlay_;
   RegionMap map_;
   std::vector<float> distance_;
   int32_t background_ = -1;
   std::vector<uint8_t> isTarget_;
+  mutable std::vector<int64_t> redOnGrid_ = std::vector<int64_t>(3, -1);  // by step: 1 or 2
 };
 
 // The clue as a person sees it: the Clue window shows it in a 129-pixel
