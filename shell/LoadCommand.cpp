@@ -31,7 +31,7 @@ void TintaroShell::LoadButtonClick() {
   PuzzleState& s = state_;
   // The extraction lets pending clicks run; a second Load in the middle of
   // one would delete and reset what the first is still filling.
-  if (archive_.Busy()) return;
+  if (archive_.Busy() || making_) return;
   std::string firstFolder;
   if (s.IntroPending || s.WelcomeMode) {
     surface_.HidePicture();
@@ -43,21 +43,24 @@ void TintaroShell::LoadButtonClick() {
   const std::optional<std::string> chosen =
       ui_.ShowOpenDialog(shellmsg::kOpenTitle, shellmsg::kOpenFilter, firstFolder);
   if (!chosen) return;
+  if (IsPictureFile(*chosen)) {
+    MakeAndLoad(*chosen);
+    return;
+  }
   LoadChosenFile(*chosen);
 }
 
 bool TintaroShell::CanOpenNow() const {
   // A hint's flash still due would land on the next puzzle's picture: the
   // Load button's dialog outlasts it, a file opened at once does not.
-  return firstSetUpDone_ && !archive_.Busy() && !ui_.TimerEnabled(GameTimer::Timer1);
+  return firstSetUpDone_ && !archive_.Busy() && !making_ && !ui_.TimerEnabled(GameTimer::Timer1);
 }
 
 bool TintaroShell::OpenGivenFile(const std::string& path) {
   if (!CanOpenNow()) return false;
   if (IsPictureFile(path)) {
-    // Refused before the load reset: the puzzle in play stays.
-    ui_.ShowMessage(shellmsg::PictureRefused(FileNamePart(path)));
-    return false;
+    PrepareLoadCommand(state_, ui_);
+    return MakeAndLoad(path);
   }
   PrepareLoadCommand(state_, ui_);
   return LoadChosenFile(path);
@@ -69,11 +72,14 @@ void TintaroShell::FilesDropped(const std::vector<std::string>& paths) {
   OpenGivenFile(paths.front());
 }
 
-bool TintaroShell::LoadChosenFile(const std::string& chosen) {
+bool TintaroShell::LoadChosenFile(const std::string& chosen, const std::string& madeFolder) {
   PuzzleState& s = state_;
   // The reset asks the window system to delete the last puzzle's files,
   // which hands the request to DeleteExtractedFiles.
   ResetForLoad(s, ui_);
+  // The last made puzzle's archive goes with the rest of its files.
+  if (madeFolder_ != madeFolder) RemoveMadeFolder(s.WorkDir, madeFolder_);
+  madeFolder_ = madeFolder;
   ui_.ClearCluePicture();
   archive_.ErrCode = 0;
 

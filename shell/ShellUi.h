@@ -20,6 +20,16 @@ class ShellUi : public GameUi {
   virtual std::optional<std::string> ShowOpenDialog(const std::string& title, const std::string& filter,
                                                     const std::string& firstFolder) = 0;
 
+  // The modal save dialog, asking before it replaces a file. An empty
+  // `firstFolder` lets the window choose (the player's pictures or home).
+  // Returns the chosen full path, or nothing when cancelled.
+  virtual std::optional<std::string> ShowSaveDialog(const std::string& title, const std::string& filter,
+                                                    const std::string& firstFolder,
+                                                    const std::string& suggestedName) = 0;
+  // Asks how hard a puzzle made of the picture `name` should be: "easy",
+  // "medium" (the default) or "hard"; nothing when cancelled.
+  virtual std::optional<std::string> AskDifficulty(const std::string& name) = 0;
+
   virtual void SetCaption(const std::string& caption) = 0;
 
   // ScrollBox1: its outer size, and its horizontal and vertical positions.

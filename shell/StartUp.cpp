@@ -145,6 +145,7 @@ void TintaroShell::DeleteExtrasOfPuzzle() {
 void TintaroShell::FormClose() {
   if (log_.IsOpen()) log_.Close();
   DeleteExtractedFiles();
+  RemoveMadeFolder(state_.WorkDir, std::exchange(madeFolder_, std::string()));
   if (!scratchDir_.empty()) {
     // Only empty folders go: a log written there stays for the player.
     ::rmdir(state_.WorkDir.c_str());

@@ -17,8 +17,10 @@
 #include "core/picture/PaintSurface.h"
 #include "shell/DiagnosticLog.h"
 #include "shell/ExtractedFiles.h"
+#include "shell/PictureMaking.h"
 #include "shell/ShellPaths.h"
 #include "shell/ShellUi.h"
+#include "shell/ToolRunner.h"
 
 namespace tintaro {
 
@@ -79,6 +81,15 @@ class TintaroShell {
   // Every file extracted and not yet deleted.
   const std::set<std::string>& ExtractedPaths() const { return extracted_.Paths(); }
 
+  // Runs tromake to make a puzzle of a picture; the window sets it. Without
+  // one no picture can be made.
+  void SetToolRunner(ToolRunner* runner) { toolRunner_ = runner; }
+  // The folder holding the made puzzle in play ("" when none): a folder of
+  // its own in the work folder, removed at the next Load or at shut-down.
+  const std::string& MadeFolder() const { return madeFolder_; }
+  // How long tromake may take.
+  static constexpr int kMakeTimeLimitMs = 30000;
+
   // Decides which folders may be written when the work folder is chosen
   // (set before FormCreate). Tests replace it, since root may write anywhere.
   WritableCheck FolderWritable = FolderIsWritable;
@@ -91,7 +102,13 @@ class TintaroShell {
   void WriteIntroSettingsToLog();
   // The Load command from the load reset on, for a chosen file; true when
   // the puzzle was loaded.
-  bool LoadChosenFile(const std::string& chosen);
+  // `madeFolder` is the folder of a puzzle just made of a picture, which
+  // the Load takes over from the previous one.
+  bool LoadChosenFile(const std::string& chosen, const std::string& madeFolder = "");
+  // Makes a puzzle of the picture with tromake and loads it; the puzzle in
+  // play stays untouched until the made one is there.
+  bool MakeAndLoad(const std::string& picture);
+  void OfferToSave(const std::string& madeArchive);
   // The Load command without its dialog, after the refusals of CanOpenNow
   // and of a picture.
   bool OpenGivenFile(const std::string& path);
@@ -123,6 +140,10 @@ class TintaroShell {
   bool setUpRunning_ = false;
   bool firstSetUpDone_ = false;
   std::string startFile_;
+  ToolRunner* toolRunner_ = nullptr;
+  std::string madeFolder_;
+  // tromake runs: its progress dialog lets events through.
+  bool making_ = false;
 };
 
 }  // namespace tintaro

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDateTime>
+#include <QDir>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -19,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -31,6 +33,7 @@
 #include "shell/qt/Dialogs.h"
 #include "shell/qt/HelpWindow.h"
 #include "shell/qt/Icons.h"
+#include "shell/qt/MakingDialogs.h"
 #include "shell/qt/PictureView.h"
 #include "shell/qt/WindowPlacement.h"
 
@@ -126,6 +129,8 @@ TTintaro::TTintaro(const std::string& executablePath, const std::vector<std::str
   // copy would send the five pictures to the window manager a second time as
   // the window is made.
   helpDir = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+  runner_ = std::make_unique<ProcessRunner>(this);
+  shell_.SetToolRunner(runner_.get());
 
   auto* client = new QWidget(this);
   auto* layout = new QVBoxLayout(client);
@@ -551,6 +556,38 @@ std::optional<std::string> TTintaro::ShowOpenDialog(const std::string& title, co
   if (!chosen || chosen->isEmpty()) return std::nullopt;
   lastOpenFolder_ = QFileInfo(*chosen).absolutePath();
   return chosen->toStdString();
+}
+
+std::optional<std::string> TTintaro::ShowSaveDialog(const std::string& title, const std::string& filter,
+                                                    const std::string& firstFolder,
+                                                    const std::string& suggestedName) {
+  QFileDialog dialog(this, FromStd(title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setNameFilters(NameFilters(filter));
+  dialog.setDefaultSuffix(QStringLiteral("tro"));
+  QString folder = FromStd(firstFolder);
+  if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  dialog.setDirectory(folder);
+  dialog.selectFile(FromStd(suggestedName));
+  SyncView();
+  std::optional<QString> chosen;
+  if (runSaveDialog) {
+    chosen = runSaveDialog(dialog);
+  } else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    chosen = dialog.selectedFiles().constFirst();
+  }
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  return chosen->toStdString();
+}
+
+std::optional<std::string> TTintaro::AskDifficulty(const std::string& name) {
+  DifficultyDialog dialog(FromStd(name), this);
+  SyncView();
+  const int answer = runDifficultyDialog ? runDifficultyDialog(dialog) : dialog.exec();
+  if (answer != QDialog::Accepted) return std::nullopt;
+  return dialog.Difficulty();
 }
 
 void TTintaro::SetCaption(const std::string& caption) { setWindowTitle(FromStd(caption)); }

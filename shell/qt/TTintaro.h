@@ -27,6 +27,7 @@ class QWindow;
 namespace tintaro::qt {
 
 class HelpWindow;
+class ProcessRunner;
 class PictureView;
 class TAboutBox;
 class TAboutBoxTRO;
@@ -85,6 +86,9 @@ class TTintaro : public QMainWindow, public ShellUi {
   // they are executed modally; a test may answer them instead.
   std::function<int(QMessageBox&)> runBox;
   std::function<std::optional<QString>(QFileDialog&)> runOpenDialog;
+  std::function<std::optional<QString>(QFileDialog&)> runSaveDialog;
+  std::function<int(QDialog&)> runDifficultyDialog;
+  ProcessRunner& Runner() { return *runner_; }
   // Folder of the HTML help; the program's "help" folder by default.
   QString helpDir;
 
@@ -118,6 +122,10 @@ class TTintaro : public QMainWindow, public ShellUi {
   // ShellUi
   std::optional<std::string> ShowOpenDialog(const std::string& title, const std::string& filter,
                                             const std::string& firstFolder) override;
+  std::optional<std::string> ShowSaveDialog(const std::string& title, const std::string& filter,
+                                            const std::string& firstFolder,
+                                            const std::string& suggestedName) override;
+  std::optional<std::string> AskDifficulty(const std::string& name) override;
   void SetCaption(const std::string& caption) override;
   int ScrollBoxWidth() const override;
   int ScrollBoxHeight() const override;
@@ -181,6 +189,7 @@ class TTintaro : public QMainWindow, public ShellUi {
   QPointer<TOptions> options_;
   QPointer<TAboutBoxTRO> about_;
   std::unique_ptr<HelpWindow> help_;
+  std::unique_ptr<ProcessRunner> runner_;
   QPointer<QFileDialog> openDialog_;
   QString lastOpenFolder_;
   QWindow* focusWindow_ = nullptr;

@@ -24,9 +24,9 @@ void AnswerHelpOrVersion(int argc, char** argv) {
                      "With a FILE, the game opens that puzzle (a .tro file) at once, in place\n"
                      "of its demonstration and About box. A FILE that is missing, unreadable\n"
                      "or not a puzzle gets the Load command's message, and the game then\n"
-                     "starts as without it. A picture is not opened yet: make a puzzle of it\n"
-                     "with \"tromake picture\". A .tro file dropped on the window opens the\n"
-                     "same way."));
+                     "starts as without it. A picture (PNG, JPEG, WebP, GIF, BMP, SVG) is\n"
+                     "made into a puzzle with tromake, after asking how hard it should be.\n"
+                     "A file dropped on the window opens the same way."));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("log"),

@@ -11,7 +11,11 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QStandardPaths>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -38,6 +42,7 @@
 
 #include "core/Errors.h"
 #include "shell/qt/Dialogs.h"
+#include "shell/qt/MakingDialogs.h"
 #include "shell/qt/Icons.h"
 #include "shell/qt/PictureView.h"
 #include "shell/qt/TTintaro.h"
@@ -165,6 +170,26 @@ class TintaroQtTest : public QObject {
     window_.reset();
   }
 
+  // A picture with a clear subject: a dark disc on a plain light ground.
+  QString WriteDiscPicture() {
+    QImage image(200, 150, QImage::Format_RGB32);
+    image.fill(QColor(235, 235, 235));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(160, 20, 30));
+    painter.drawEllipse(QPoint(100, 75), 50, 50);
+    painter.end();
+    const QString path = Path("disc.png");
+    image.save(path);
+    return path;
+  }
+
+  // The folders a making left in the work folder.
+  QStringList MadeFolders() {
+    return QDir(QString::fromStdString(window_->Shell().State().WorkDir)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  }
+
   QStringList WorkFiles() {
     return QDir(QString::fromStdString(window_->Shell().State().WorkDir)).entryList(QDir::Files);
   }
@@ -189,6 +214,7 @@ class TintaroQtTest : public QObject {
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(QFile::link(QStringLiteral(ENGINE_PATH), Path("libunzeng.so")));
+    QVERIFY(QFile::link(QStringLiteral(TROMAKE_PATH), Path("tromake")));
     StartWindows({});
     // No intro archive here: the first activation greets with the About box.
     QTRY_VERIFY(about_->isVisible());
@@ -235,6 +261,91 @@ class TintaroQtTest : public QObject {
     QVERIFY(Drop({puzzle}));
     QCOMPARE(window_->Shell().State().HintsUsed, 0);
     QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
+  }
+
+  // A picture chosen with the open dialog's picture filter is made into a
+  // puzzle by the real tromake and loaded; the made archive can be kept.
+  void aPictureChosenInTheOpenDialogIsMadeIntoAPuzzle() {
+    const QString picture = WriteDiscPicture();
+    nextFile_ = picture;
+    QString selectedFilter;
+    window_->runOpenDialog = [&](QFileDialog& d) -> std::optional<QString> {
+      openDialog_ = d.nameFilters();
+      selectedFilter = d.selectedNameFilter();
+      return std::exchange(nextFile_, Path("kept.tro"));
+    };
+    int shownDifficulty = -1;
+    window_->runDifficultyDialog = [&](QDialog& d) {
+      auto* choice = d.findChild<QComboBox*>();
+      if (!choice) return int(QDialog::Rejected);
+      shownDifficulty = choice->currentIndex();
+      choice->setCurrentIndex(0);
+      return int(QDialog::Accepted);
+    };
+    QString saveFolder;
+    window_->runSaveDialog = [&](QFileDialog& d) -> std::optional<QString> {
+      saveFolder = d.directory().absolutePath();
+      return Path("kept.tro");
+    };
+    window_->Button(TTintaro::LoadTool)->click();
+
+    QCOMPARE(selectedFilter, QStringLiteral("Tintaro Puzzle (*.tro)"));
+    QVERIFY(openDialog_.contains(QStringLiteral("Picture (*.png *.jpg *.jpeg *.webp *.gif *.bmp *.svg)")));
+    QCOMPARE(shownDifficulty, 1);
+    QVERIFY(window_->Image1()->isVisible());
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle - disc.tro"));
+    QVERIFY(window_->Button(TTintaro::HintTool)->isEnabled());
+    QCOMPARE(WorkFiles().size(), 1);
+    QCOMPARE(MadeFolders().size(), 1);
+    const QString made = QString::fromStdString(window_->Shell().MadeFolder()) + QStringLiteral("/disc.tro");
+    QVERIFY(QFile::exists(Path("kept.tro")));
+    QFile kept(Path("kept.tro")), original(made);
+    QVERIFY(kept.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), original.readAll());
+    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty() || !QFileInfo(pictures).isDir()) pictures = QDir::homePath();
+    QCOMPARE(saveFolder, QDir(pictures).absolutePath());
+
+    // The kept puzzle opens as any other; the made archive goes.
+    window_->Button(TTintaro::LoadTool)->click();
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle - kept.tro"));
+    QVERIFY(MadeFolders().isEmpty());
+    QCOMPARE(WorkFiles().size(), 1);
+  }
+
+  // A picture tromake refuses shows its reason; the puzzle in play stays.
+  // A making cancelled at once leaves nothing behind.
+  void aRefusedOrCancelledMakingKeepsThePuzzleInPlay() {
+    const QString puzzle = WritePuzzle();
+    Load(puzzle);
+    QImage plain(120, 90, QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    QVERIFY(plain.save(Path("plain.png")));
+    window_->runDifficultyDialog = [](QDialog&) { return int(QDialog::Accepted); };
+    boxes_.clear();
+    QVERIFY(Drop({Path("plain.png")}));
+    QCOMPARE(boxes_.size(), size_t(1));
+    QVERIFY2(boxes_[0].text.contains(QStringLiteral("one colour")), qPrintable(boxes_[0].text));
+    QVERIFY2(!boxes_[0].text.contains(QStringLiteral("tromake:")), qPrintable(boxes_[0].text));
+    QVERIFY(!boxes_[0].text.contains(Path("plain.png")));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle - three.tro"));
+    QVERIFY(window_->Image1()->isVisible());
+    QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
+    QVERIFY(MadeFolders().isEmpty());
+
+    bool shown = false;
+    window_->Runner().onShown = [&](QProgressDialog& d) {
+      shown = true;
+      if (auto* cancel = d.findChild<QPushButton*>()) cancel->click();
+    };
+    boxes_.clear();
+    QVERIFY(Drop({WriteDiscPicture()}));
+    window_->Runner().onShown = nullptr;
+    QVERIFY(shown);
+    QVERIFY(boxes_.empty());
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tintaro! - Revolutionary Color Puzzle - three.tro"));
+    QCOMPARE(WorkFiles(), QStringList{QStringLiteral("three.bmp")});
+    QVERIFY(MadeFolders().isEmpty());
   }
 
   // The eight buttons in their order, one row of equal buttons, with their
@@ -289,7 +400,8 @@ class TintaroQtTest : public QObject {
 
     Load(WritePuzzle());
     // Without a Puzzles folder the first Load starts in the program's folder.
-    QCOMPARE(openDialog_, (QStringList{"Load Puzzle", dir_->path(), "Tintaro Puzzle (*.tro)", "All Files (*)"}));
+    QCOMPARE(openDialog_, (QStringList{"Load Puzzle", dir_->path(), "Tintaro Puzzle (*.tro)",
+                                        "Picture (*.png *.jpg *.jpeg *.webp *.gif *.bmp *.svg)", "All Files (*)"}));
     QCOMPARE(states(), (States{2, 2, 2, 2, 2}));
     QVERIFY(window_->RepaintDown());
     QVERIFY(window_->windowTitle().endsWith(QStringLiteral(" - three.tro")));

@@ -85,7 +85,7 @@ TEST(OpenGivenFile, AFileOnTheCommandLineOpensInPlaceOfTheIntroOrIsRefusedAndThe
       {"not a zip", [](ShellTest& t) { return t.files.Write("plain.tro", ToBytes(std::string(99, 'z'))); },
        {kNotAPuzzle}},
       {"picture", [](ShellTest& t) { return t.files.Write("photo.png", ToBytes("png")); },
-       {PictureRefused("photo.png")}},
+       {kTromakeMissing}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,14 +134,15 @@ TEST_F(ShellTest, ADropOpensTheFirstFileOrIsRefusedAsTheLoadButtonWouldBe) {
   EXPECT_FALSE(state.WelcomeMode);
   EXPECT_EQ(WorkNames(), std::vector<std::string>{"first.bmp"});
 
-  // A picture is refused before the load reset: the puzzle and its red cell stay.
+  // A picture with no tromake to make it a puzzle is refused before the load
+  // reset: the puzzle and its red cell stay.
   shell.GameContext().state.AskBeforeHint = false;
   HintButtonClick(shell.GameContext());
   ui.core.Advance(100);
   ASSERT_EQ(shell.Surface().PixelAt(kTargetA[0], kTargetA[1]), kRed);
   ui.core.messages.clear();
   shell.FilesDropped({photo});
-  EXPECT_EQ(ui.core.messages, std::vector<std::string>{PictureRefused("photo.JPG")});
+  EXPECT_EQ(ui.core.messages, std::vector<std::string>{kTromakeMissing});
   EXPECT_EQ(shell.Surface().PixelAt(kTargetA[0], kTargetA[1]), kRed);
   EXPECT_EQ(state.PicturePath, WorkFile("first.bmp"));
   EXPECT_EQ(state.HintsUsed, 1);

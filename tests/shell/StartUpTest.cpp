@@ -88,7 +88,7 @@ TEST_F(ShellTest, TheIntroPlaysItselfThenWelcomesUntilAPuzzleIsLoaded) {
   EXPECT_EQ(ui.core.messages, std::vector<std::string>{kWelcome});
   Load(Puzzle("good.tro", GoodPuzzle("good")));
   EXPECT_EQ(EventsFrom("open dialog").front(),
-            "open dialog: Load Puzzle | Tintaro Puzzle|*.tro|All Files|*.* | " + program.Path() + "/Puzzles/");
+            "open dialog: Load Puzzle | Tintaro Puzzle|*.tro|Picture|*.png;*.jpg;*.jpeg;*.webp;*.gif;*.bmp;*.svg|All Files|*.* | " + program.Path() + "/Puzzles/");
   EXPECT_FALSE(state.WelcomeMode);
   EXPECT_FALSE(ui.core.TimerEnabled(GameTimer::Timer2));
   EXPECT_EQ(WorkNames(), std::vector<std::string>{"good.bmp"});
@@ -96,7 +96,7 @@ TEST_F(ShellTest, TheIntroPlaysItselfThenWelcomesUntilAPuzzleIsLoaded) {
   EXPECT_EQ(ui.core.messages.size(), 1u);
   // After an accepted Load the dialog picks its own folder.
   Load(std::nullopt);
-  EXPECT_EQ(ui.events.back(), "open dialog: Load Puzzle | Tintaro Puzzle|*.tro|All Files|*.* | ");
+  EXPECT_EQ(ui.events.back(), "open dialog: Load Puzzle | Tintaro Puzzle|*.tro|Picture|*.png;*.jpg;*.jpeg;*.webp;*.gif;*.bmp;*.svg|All Files|*.* | ");
 }
 
 TEST_F(ShellTest, CancellingTheDialogDuringTheIntroHidesThePictureAndStopsAfterTheCurrentHint) {
@@ -104,7 +104,7 @@ TEST_F(ShellTest, CancellingTheDialogDuringTheIntroHidesThePictureAndStopsAfterT
   Start();
   Load(std::nullopt);
   EXPECT_EQ(EventsFrom("open dialog").front(),
-            "open dialog: Load Puzzle | Tintaro Puzzle|*.tro|All Files|*.* | " + program.Path() + "/");
+            "open dialog: Load Puzzle | Tintaro Puzzle|*.tro|Picture|*.png;*.jpg;*.jpeg;*.webp;*.gif;*.bmp;*.svg|All Files|*.* | " + program.Path() + "/");
   ui.core.Advance(1000);
   EXPECT_EQ(state.HintsUsed, 1);
   EXPECT_EQ(shell.Surface().PixelAt(kTargetA[0], kTargetA[1]), 0x0000FFu);

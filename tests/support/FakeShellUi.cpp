@@ -25,6 +25,26 @@ std::optional<std::string> FakeShellUi::ShowOpenDialog(const std::string& title,
   return answer;
 }
 
+std::optional<std::string> FakeShellUi::ShowSaveDialog(const std::string& title, const std::string& filter,
+                                                       const std::string& firstFolder,
+                                                       const std::string& suggestedName) {
+  events.push_back("save dialog: " + title + " | " + filter + " | " + firstFolder + " | " + suggestedName);
+  RunModal();
+  if (saveAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = saveAnswers.front();
+  saveAnswers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> FakeShellUi::AskDifficulty(const std::string& name) {
+  events.push_back("difficulty: " + name);
+  RunModal();
+  if (difficultyAnswers.empty()) return std::string("medium");
+  std::optional<std::string> answer = difficultyAnswers.front();
+  difficultyAnswers.pop_front();
+  return answer;
+}
+
 void FakeShellUi::SetCaption(const std::string& text) {
   caption = text;
   events.push_back("caption: " + text);

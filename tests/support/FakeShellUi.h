@@ -53,6 +53,10 @@ class FakeShellUi : public ShellUi {
   // ShellUi.
   std::optional<std::string> ShowOpenDialog(const std::string& title, const std::string& filter,
                                             const std::string& firstFolder) override;
+  std::optional<std::string> ShowSaveDialog(const std::string& title, const std::string& filter,
+                                            const std::string& firstFolder,
+                                            const std::string& suggestedName) override;
+  std::optional<std::string> AskDifficulty(const std::string& name) override;
   void SetCaption(const std::string& text) override;
   int ScrollBoxWidth() const override { return scrollBoxWidth; }
   int ScrollBoxHeight() const override { return scrollBoxHeight; }
@@ -72,6 +76,10 @@ class FakeShellUi : public ShellUi {
   // The open dialog's answers, front first: a path, or nothing for Cancel.
   // An empty script cancels.
   std::deque<std::optional<std::string>> openAnswers;
+  // The save dialog's answers, likewise; an empty script cancels.
+  std::deque<std::optional<std::string>> saveAnswers;
+  // The difficulty dialog's answers; an empty script takes the default.
+  std::deque<std::optional<std::string>> difficultyAnswers;
   std::string caption;
   int scrollBoxWidth = 653;
   int scrollBoxHeight = 491;
