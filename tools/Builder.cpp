@@ -14,6 +14,7 @@
 #include "core/picture/FileBytes.h"
 #include "core/picture/PictureFormats.h"
 #include "tools/ClueFrame.h"
+#include "tools/DistanceMap.h"
 #include "tools/Mosaic.h"
 #include "tools/PuzzleFiles.h"
 #include "tools/Regions.h"
@@ -80,29 +81,9 @@ NamedFile Resolve(const BuildRequest& rq, const std::string& name) { return {rq.
 // icon's engraving leaves inside it would cut slivers too thin to click.
 // Holes wide enough to hold a cell (a cup's handle) stay.
 void FillThinHoles(std::vector<uint8_t>& mask, int w, int h) {
-  constexpr int kThin = 7;  // a hole no wider than twice this is filled
+  constexpr float kThin = 7;  // a hole no wider than twice this is filled
   const size_t ww = static_cast<size_t>(w), n = mask.size();
-  // Chessboard distance from each pixel outside the figure to the figure.
-  std::vector<int> d(n);
-  for (size_t i = 0; i < n; ++i) d[i] = mask[i] ? 0 : 1 << 20;
-  for (size_t i = 0; i < n; ++i) {
-    const size_t x = i % ww;
-    if (x > 0) d[i] = std::min(d[i], d[i - 1] + 1);
-    if (i >= ww) {
-      d[i] = std::min(d[i], d[i - ww] + 1);
-      if (x > 0) d[i] = std::min(d[i], d[i - ww - 1] + 1);
-      if (x + 1 < ww) d[i] = std::min(d[i], d[i - ww + 1] + 1);
-    }
-  }
-  for (size_t i = n; i-- > 0;) {
-    const size_t x = i % ww;
-    if (x + 1 < ww) d[i] = std::min(d[i], d[i + 1] + 1);
-    if (i + ww < n) {
-      d[i] = std::min(d[i], d[i + ww] + 1);
-      if (x + 1 < ww) d[i] = std::min(d[i], d[i + ww + 1] + 1);
-      if (x > 0) d[i] = std::min(d[i], d[i + ww - 1] + 1);
-    }
-  }
+  const std::vector<float> d = DistanceToMarked(mask, w, h);
   // Each hole: the pixels outside the figure that the picture's edge cannot reach.
   std::vector<uint8_t> seen(n, 0);
   std::vector<size_t> hole, stack;
@@ -110,7 +91,7 @@ void FillThinHoles(std::vector<uint8_t>& mask, int w, int h) {
     if (mask[start] || seen[start]) continue;
     hole.clear();
     bool open = false;
-    int widest = 0;
+    float widest = 0;
     seen[start] = 1;
     stack.push_back(start);
     while (!stack.empty()) {
@@ -142,6 +123,29 @@ std::string DecoyMasks(const BuildRequest& rq, int w, int h, std::vector<std::ve
     masks.emplace_back();
     if (std::string e = RenderSvgMask(svg, w, h, masks.back(), figure.place); !e.empty()) return figure.file + ": " + e;
     FillThinHoles(masks.back(), w, h);
+  }
+  return "";
+}
+
+// The hidden picture as a mask of the picture's size (1 = hidden); empty
+// when the source hides none.
+std::string HiddenMask(const BuildRequest& rq, int w, int h, std::vector<uint8_t>& hidden) {
+  const PuzzleSource& s = rq.source;
+  if (!rq.hiddenMask.empty()) {
+    if (rq.hiddenMask.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) return "the hidden mask must be the picture's size";
+    hidden = rq.hiddenMask;
+  } else if (!rq.hiddenSvgText.empty() || EndsWithNoCase(s.hidden, ".svg")) {
+    std::string error;
+    const std::string svg = rq.hiddenSvgText.empty() ? FileText(rq, s.hidden, error) : rq.hiddenSvgText;
+    if (!error.empty()) return error;
+    if (std::string e = RenderSvgMask(svg, w, h, hidden, s.place); !e.empty()) return s.hidden + ": " + e;
+    if (!s.figures.empty()) FillThinHoles(hidden, w, h);
+  } else if (!s.hidden.empty()) {
+    Picture mask;
+    if (std::string e = LoadBmp(Resolve(rq, s.hidden), mask); !e.empty()) return e;
+    if (mask.width != w || mask.height != h) return s.hidden + ": the mask must be the picture's size";
+    hidden.resize(mask.pixels.size());
+    for (size_t i = 0; i < mask.pixels.size(); ++i) hidden[i] = mask.pixels[i] != kWhite ? 1 : 0;
   }
   return "";
 }
@@ -181,24 +185,9 @@ std::string MakeDrawing(const BuildRequest& rq, bool withHidden, Drawn& d) {
   if (w < kMinSide || h < kMinSide || w > kMaxSide || h > kMaxSide)
     return "the picture must be " + std::to_string(kMinSide) + " ... " + std::to_string(kMaxSide) + " pixels a side";
 
-  if (!withHidden) {
-    // Nothing hidden: the mosaic and the classification see an empty mask.
-  } else if (!rq.hiddenMask.empty()) {
-    if (rq.hiddenMask.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) return "the hidden mask must be the picture's size";
-    d.hidden = rq.hiddenMask;
-  } else if (!rq.hiddenSvgText.empty() || EndsWithNoCase(s.hidden, ".svg")) {
-    std::string error;
-    const std::string svg = rq.hiddenSvgText.empty() ? FileText(rq, s.hidden, error) : rq.hiddenSvgText;
-    if (!error.empty()) return error;
-    if (std::string e = RenderSvgMask(svg, w, h, d.hidden, s.place); !e.empty()) return s.hidden + ": " + e;
-    if (!s.figures.empty()) FillThinHoles(d.hidden, w, h);
-  } else if (!s.hidden.empty()) {
-    Picture mask;
-    if (std::string e = LoadBmp(Resolve(rq, s.hidden), mask); !e.empty()) return e;
-    if (mask.width != w || mask.height != h) return s.hidden + ": the mask must be the picture's size";
-    d.hidden.resize(mask.pixels.size());
-    for (size_t i = 0; i < mask.pixels.size(); ++i) d.hidden[i] = mask.pixels[i] != kWhite ? 1 : 0;
-  }
+  // Nothing hidden: the mosaic and the classification see an empty mask.
+  if (withHidden)
+    if (std::string e = HiddenMask(rq, w, h, d.hidden); !e.empty()) return e;
 
   if (s.mosaicCells) {
     MosaicSpec spec;
@@ -356,11 +345,10 @@ std::string DrawAndClassify(const BuildRequest& rq, bool withHidden, Drawn& d, C
 
 }  // namespace
 
-std::string FigureMasks(const BuildRequest& rq, std::vector<uint8_t>& hidden, std::vector<std::vector<uint8_t>>& decoys) {
-  Drawn d;
-  if (std::string e = MakeDrawing(rq, /*withHidden=*/true, d); !e.empty()) return e;
-  hidden = std::move(d.hidden);
-  return DecoyMasks(rq, d.picture.width, d.picture.height, decoys);
+std::string FigureMasks(const BuildRequest& rq, int w, int h, std::vector<uint8_t>& hidden,
+                        std::vector<std::vector<uint8_t>>& decoys) {
+  if (std::string e = HiddenMask(rq, w, h, hidden); !e.empty()) return e;
+  return DecoyMasks(rq, w, h, decoys);
 }
 
 std::string DrawPuzzle(const BuildRequest& rq, bool withHidden, Picture& out) {

@@ -40,8 +40,8 @@ BuildReport BuildPuzzle(const BuildRequest& request, const std::string& outputPa
 std::string DrawPuzzle(const BuildRequest& request, bool withHidden, Picture& out);
 
 // The masks of the hidden figure and of each decoy figure a mosaic source
-// outlines, at the picture's size. Empty on success, else the fault.
-std::string FigureMasks(const BuildRequest& request, std::vector<uint8_t>& hidden,
+// outlines, for a picture of w x h. Empty on success, else the fault.
+std::string FigureMasks(const BuildRequest& request, int w, int h, std::vector<uint8_t>& hidden,
                         std::vector<std::vector<uint8_t>>& decoys);
 
 // The shapes `generate` knows, and the SVG of one ("" for an unknown name).

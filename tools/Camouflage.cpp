@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/DistanceMap.h"
+
 namespace tintaro::tools {
 
 namespace {
@@ -14,26 +16,18 @@ std::string Percent(double share) { return std::to_string(static_cast<int>(std::
 double OutlineOnLines(const std::vector<uint8_t>& mask, const Picture& drawing) {
   const int w = drawing.width, h = drawing.height;
   if (mask.size() != drawing.pixels.size()) return 0;
-  auto in = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < w && y < h && mask[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
-  };
-  auto blackNear = [&](int x, int y) {
-    for (int dy = -2; dy <= 2; ++dy)
-      for (int dx = -2; dx <= 2; ++dx) {
-        const int ax = x + dx, ay = y + dy;
-        if (ax >= 0 && ay >= 0 && ax < w && ay < h &&
-            drawing.pixels[static_cast<size_t>(ay) * static_cast<size_t>(w) + static_cast<size_t>(ax)] == kBlack)
-          return true;
-      }
-    return false;
-  };
+  std::vector<uint8_t> black(drawing.pixels.size());
+  for (size_t i = 0; i < black.size(); ++i) black[i] = drawing.pixels[i] == kBlack;
+  const std::vector<float> distance = DistanceToMarked(black, w, h);
+  auto in = [&](int x, int y) { return mask[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] != 0; };
   int64_t outline = 0, drawn = 0;
   // The picture's edge is no outline: a figure cut off there shows none.
   for (int y = 1; y + 1 < h; ++y)
     for (int x = 1; x + 1 < w; ++x) {
       if (!in(x, y) || (in(x - 1, y) && in(x + 1, y) && in(x, y - 1) && in(x, y + 1))) continue;
       ++outline;
-      drawn += blackNear(x, y);
+      // Within two pixels either way: 8/3 is the chamfer's (2, 2).
+      drawn += distance[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] <= 8.f / 3 + 1e-4f;
     }
   return outline ? static_cast<double>(drawn) / static_cast<double>(outline) : 0;
 }

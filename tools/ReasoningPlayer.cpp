@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "tools/ClueFrame.h"
+#include "tools/DistanceMap.h"
 #include "tools/Mosaic.h"
 #include "tools/Regions.h"
 
@@ -16,8 +17,8 @@ namespace tintaro::tools {
 
 namespace {
 
-// The figure's placement: a shift in pixels and a scale about its centre.
-struct Placement2 {
+// Where the figure is put: a shift in pixels and a scale about its centre.
+struct Pose {
   double dx = 0, dy = 0, k = 1;
 };
 
@@ -61,7 +62,7 @@ class Overlay {
   struct Box {
     int x0 = 0, y0 = 0, x1 = -1, y1 = -1;  // inclusive
   };
-  Box Bounds(const Placement2& p) const {
+  Box Bounds(const Pose& p) const {
     if (maxU_ < minU_) return {};
     // A clue pixel blends with its neighbours: one more on every side.
     const Point a = Place(Nominal(minU_ - 1, minV_ - 1), p), b = Place(Nominal(maxU_ + 2, maxV_ + 2), p);
@@ -69,13 +70,13 @@ class Overlay {
             std::min(w_ - 1, static_cast<int>(std::ceil(b.x)) + 1), std::min(h_ - 1, static_cast<int>(std::ceil(b.y)) + 1)};
   }
 
-  Point Place(Point nominal, const Placement2& p) const {
+  Point Place(Point nominal, const Pose& p) const {
     return {centre_.x + p.k * (nominal.x - centre_.x) + p.dx, centre_.y + p.k * (nominal.y - centre_.y) + p.dy};
   }
 
   // Whether the picture pixel (x, y) lies inside the placed figure, with the
   // clue's pixels blended so the outline is smooth rather than blocky.
-  bool Inside(int x, int y, const Placement2& p) const {
+  bool Inside(int x, int y, const Pose& p) const {
     const double nx = centre_.x + (x + 0.5 - p.dx - centre_.x) / p.k;
     const double ny = centre_.y + (y + 0.5 - p.dy - centre_.y) / p.k;
     const double u = (nx - ox_) / sx_ - 0.5, v = (ny - oy_) / sy_ - 0.5;
@@ -101,31 +102,10 @@ class Overlay {
   std::vector<Point> outline_;
 };
 
-// Distance in pixels from each pixel to the nearest black one (3-4 chamfer).
 std::vector<float> DistanceToLines(const Picture& picture) {
-  const int w = picture.width, h = picture.height;
-  constexpr float kFar = 1e6f;
-  std::vector<float> d(picture.pixels.size());
-  for (size_t i = 0; i < d.size(); ++i) d[i] = picture.pixels[i] == kBlack ? 0.f : kFar;
-  auto at = [&](int x, int y) -> float& { return d[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)]; };
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      float& v = at(x, y);
-      if (x > 0) v = std::min(v, at(x - 1, y) + 3);
-      if (y > 0) v = std::min(v, at(x, y - 1) + 3);
-      if (x > 0 && y > 0) v = std::min(v, at(x - 1, y - 1) + 4);
-      if (x + 1 < w && y > 0) v = std::min(v, at(x + 1, y - 1) + 4);
-    }
-  for (int y = h - 1; y >= 0; --y)
-    for (int x = w - 1; x >= 0; --x) {
-      float& v = at(x, y);
-      if (x + 1 < w) v = std::min(v, at(x + 1, y) + 3);
-      if (y + 1 < h) v = std::min(v, at(x, y + 1) + 3);
-      if (x + 1 < w && y + 1 < h) v = std::min(v, at(x + 1, y + 1) + 4);
-      if (x > 0 && y + 1 < h) v = std::min(v, at(x - 1, y + 1) + 4);
-    }
-  for (float& v : d) v /= 3;
-  return d;
+  std::vector<uint8_t> black(picture.pixels.size());
+  for (size_t i = 0; i < black.size(); ++i) black[i] = picture.pixels[i] == kBlack;
+  return DistanceToMarked(black, picture.width, picture.height);
 }
 
 class Reasoner {
@@ -141,7 +121,7 @@ class Reasoner {
 
   // How well the placed outline sits on drawn lines: 1 when every point lies
   // on one, falling to 0 at `reach` pixels away.
-  double LineFit(const Placement2& p, double reach) const {
+  double LineFit(const Pose& p, double reach) const {
     const auto& outline = overlay_.Outline();
     if (outline.empty()) return 0;
     double sum = 0;
@@ -157,14 +137,14 @@ class Reasoner {
 
   // Steps each of shift and scale while the score improves, coarse to fine.
   template <typename Score>
-  Placement2 Settle(Placement2 p, Score score, double shift, double scale) const {
+  Pose Settle(Pose p, Score score, double shift, double scale) const {
     double best = score(p);
     for (; shift >= 0.5; shift /= 2, scale /= 2) {
       for (bool moved = true; moved;) {
         moved = false;
         for (int axis = 0; axis < 3; ++axis)
           for (int sign : {-1, 1}) {
-            Placement2 q = p;
+            Pose q = p;
             (axis == 0 ? q.dx : axis == 1 ? q.dy : q.k) += sign * (axis == 2 ? scale : shift);
             if (q.k < 0.5 || q.k > 2) continue;
             if (const double s = score(q); s > best + 1e-9) {
@@ -176,14 +156,14 @@ class Reasoner {
     return p;
   }
 
-  Placement2 Align(Placement2 p) const {
+  Pose Align(Pose p) const {
     for (double reach : {16.0, 6.0, 2.5})
-      p = Settle(p, [&](const Placement2& q) { return LineFit(q, reach); }, 8, 0.04);
+      p = Settle(p, [&](const Pose& q) { return LineFit(q, reach); }, 8, 0.04);
     return p;
   }
 
   // Regions painted: those mostly inside the placed figure.
-  std::vector<uint8_t> Paint(const Placement2& p) const {
+  std::vector<uint8_t> Paint(const Pose& p) const {
     std::vector<int64_t> inside(map_.regions.size(), 0);
     const Overlay::Box box = overlay_.Bounds(p);
     for (int y = box.y0; y <= box.y1; ++y)
@@ -203,7 +183,7 @@ class Reasoner {
 
   // Intersection over union of the placed figure and the target regions,
   // over the pixels that are not lines, every `step`-th row and column.
-  double Iou(const Placement2& p, int step) const {
+  double Iou(const Pose& p, int step) const {
     // Red outside the figure's box counts once, from a count made once per step.
     int64_t& red = redOnGrid_[static_cast<size_t>(step)];
     if (red < 0) red = RedOnGrid(0, 0, picture_.width - 1, picture_.height - 1, step);
@@ -279,11 +259,11 @@ ReasoningReport ReasonOut(const Picture& picture, const Picture& clue, const std
   SplitMix rng(seed * 0x9E3779B97F4A7C15ull + 11);
   auto spread = [&rng](double range) { return (2 * rng.Unit() - 1) * range; };
   std::vector<int> wrong;
-  Placement2 bestFit;
+  Pose bestFit;
   double bestScore = -1;
   for (int t = 0; t < tries; ++t) {
-    Placement2 guess{spread(0.03 * picture.width), spread(0.03 * picture.height), 1 + spread(0.05)};
-    const Placement2 settled = reasoner.Align(guess);
+    Pose guess{spread(0.03 * picture.width), spread(0.03 * picture.height), 1 + spread(0.05)};
+    const Pose settled = reasoner.Align(guess);
     wrong.push_back(reasoner.Wrong(reasoner.Paint(settled)));
     report.reasonedOut += wrong.back() == 0;
     if (const double s = reasoner.LineFit(settled, 2.5); s > bestScore) bestScore = s, bestFit = settled;
@@ -292,7 +272,7 @@ ReasoningReport ReasonOut(const Picture& picture, const Picture& clue, const std
   const size_t n = wrong.size();
   report.medianWrong = n % 2 ? wrong[n / 2] : (wrong[n / 2 - 1] + wrong[n / 2]) / 2.0;
   // Recognisable: the figure, placed as well as it can be on the red area.
-  const Placement2 onRed = reasoner.Settle(bestFit, [&](const Placement2& q) { return reasoner.Iou(q, 2); }, 4, 0.02);
+  const Pose onRed = reasoner.Settle(bestFit, [&](const Pose& q) { return reasoner.Iou(q, 2); }, 4, 0.02);
   report.iou = reasoner.Iou(onRed, 1);
   return report;
 }

@@ -280,7 +280,7 @@ std::vector<std::string> MeasureOutline(const std::string& sourcePath, std::opti
   std::string e = ReadSource(sourcePath, rq);
   if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/true, with);
   if (e.empty()) e = DrawPuzzle(rq, /*withHidden=*/false, without);
-  if (e.empty() && rq.source.mosaicCells) e = FigureMasks(rq, hidden, decoys);
+  if (e.empty() && rq.source.mosaicCells) e = FigureMasks(rq, with.width, with.height, hidden, decoys);
   if (!e.empty()) {
     faults.push_back(sourcePath + ": " + e);
     return {};
@@ -439,9 +439,7 @@ int MakePicture(const Args& a) {
       Fail(rq.imagePath, "cannot be won in its locked mode even at " + std::to_string(facts.width) + " x " +
                              std::to_string(facts.height) + ": choose --mode any or normal, or a smaller subject");
     else if (unfair)
-      Fail(rq.imagePath, "a player could not work the subject out from the drawing and the clue (" +
-                             ReasoningLines(in.reasoning)[0].substr(14) + ", " + ReasoningLines(in.reasoning)[1] +
-                             "): mark one clear subject yourself with --subject MASK");
+      Fail(rq.imagePath, ReasoningFaults(in.reasoning, {}).front() + "; mark one clear subject yourself with --subject MASK");
     return kExitFault;
   }
   return kExitFault;
